@@ -1,0 +1,107 @@
+#include "Unitcomport.h"
+
+#include "PortMap.h"
+#include "QtSerialDevice.h"
+
+ComPortState ComPort;
+
+namespace {
+SerialDeviceFactory g_factory;
+
+std::unique_ptr<SerialDevice> makeDevice() {
+    if (g_factory)
+        return g_factory();
+    return std::make_unique<QtSerialDevice>();
+}
+} // namespace
+
+void SetSerialDeviceFactory(SerialDeviceFactory factory) { g_factory = std::move(factory); }
+
+void ResetComPortState() {
+    ClosePort();
+    ComPort.PortNumber = 0;
+    ComPort.InstrumentFound.store(0, std::memory_order_release);
+    ComPort.PortLabel = QStringLiteral("COM*");
+    ComPort.LastReadCount = 0;
+    ComPort.TransmitByte = 0;
+    ComPort.ReceiveBuffer = 0;
+    ComPort.DeviceName.clear();
+}
+
+QString PortName(int n) { return QStringLiteral("COM") + QChar(u'0' + n); }
+
+void OpenPort(int n) {
+    ClosePort();
+    ComPort.DeviceName = PortMap::deviceFor(n);
+    ComPort.PortHandle = makeDevice();
+    // The outcome is not examined: a port that failed to open delivers no byte,
+    // so the caller's probe or bounded wait sees a silent instrument.
+    ComPort.PortHandle->open(ComPort.DeviceName);
+}
+
+void ClosePort() {
+    if (ComPort.PortHandle) {
+        ComPort.PortHandle->close();
+        ComPort.PortHandle.reset();
+    }
+}
+
+void WriteByte(std::uint8_t b) {
+    ComPort.TransmitByte = b;
+    if (ComPort.PortHandle)
+        ComPort.PortHandle->writeByte(b);
+}
+
+std::uint32_t ReadByteTimed() {
+    std::uint8_t b = 0;
+    const int n = ComPort.PortHandle ? ComPort.PortHandle->readByte(b) : 0;
+    ComPort.LastReadCount = static_cast<std::uint32_t>(n);
+    if (n > 0)
+        ComPort.ReceiveBuffer = b;
+    return ComPort.LastReadCount;
+}
+
+std::optional<std::uint8_t> WaitByte() {
+    ComPort.LastReadCount = 0;
+    for (int reads = 0; reads < WaitByteReadLimit; ++reads) {
+        if (ReadByteTimed() != 0)
+            return ComPort.ReceiveBuffer;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> SendCommand(std::uint8_t command) {
+    WriteByte(command);
+    return WaitByte();
+}
+
+std::optional<std::uint8_t> ReceiveByte() {
+    const auto b = WaitByte();
+    if (b)
+        WriteByte(*b);
+    return b;
+}
+
+std::optional<std::uint16_t> ReceiveWord() {
+    const auto hi = ReceiveByte();
+    if (!hi)
+        return std::nullopt;
+    const auto lo = ReceiveByte();
+    if (!lo)
+        return std::nullopt;
+    return static_cast<std::uint16_t>((*hi << 8) | *lo);
+}
+
+bool ProbeInstrument() {
+    WriteByte(CmdProbe);
+    ComPort.LastReadCount = 0;
+    int emptyReads = 0;
+    while (ComPort.LastReadCount == 0) {
+        if (ReadByteTimed() == 0) {
+            ++emptyReads;
+            if (emptyReads >= ProbeRetryLimit)
+                break;
+        }
+    }
+    return ComPort.LastReadCount != 0;
+}
