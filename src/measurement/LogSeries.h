@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// The points of one series, stored compactly: Y as a whole number of tenths (every Y is
+// rounded to tenths) and the poll time as whole seconds from a base the owner keeps.
+// Eight bytes a point, in fixed-size chunks so that growth never copies the log and
+// the unused tail is at most one chunk.
+class LogSeries {
+public:
+    static constexpr qsizetype ChunkSize = 4096;
+
+    // value is rounded to tenths here.
+    void append(double value, qint32 seconds);
+    void clear();
+
+    qsizetype count() const { return m_count; }
+    bool isEmpty() const { return m_count == 0; }
+    // Exactly RoundToTenth of the appended value.
+    double y(qsizetype i) const;
+    qint32 seconds(qsizetype i) const;
+
+    // Smallest and largest Y; 0 for an empty series.
+    double minY() const { return m_min; }
+    double maxY() const { return m_max; }
+    // Smallest and largest Y of points [from, to); the range must not be empty.
+    void rangeMinMax(qsizetype from, qsizetype to, double& lo, double& hi) const;
+
+    std::size_t memoryUsage() const;
+
+private:
+    struct Chunk {
+        qint32 tenths[ChunkSize];
+        qint32 seconds[ChunkSize];
+        bool hasOutliers = false;
+    };
+
+    // Marks a Y kept in m_outliers: beyond what 32-bit tenths hold, or not a number.
+    static constexpr qint32 OutlierMark = std::numeric_limits<qint32>::min();
+
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    std::unordered_map<qsizetype, double> m_outliers;
+    qsizetype m_count = 0;
+    bool m_hasNumber = false;
+    double m_min = 0;
+    double m_max = 0;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Channel.h"
+#include "LogSeries.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The points the polls have collected since start or the last clearing: ten series in
+// channel order (index 0 = Series1 ... 9 = Series10). Point i of a series has X = i, a Y
+// rounded to tenths and the time of its poll, whose time-of-day text is its label. The
+// chart draws straight from here; nothing else holds a copy.
+class MeasurementLog {
+public:
+    static constexpr int SeriesCount = ChannelCount;
+
+    void append(int series, double value, const QDateTime& when);
+    void append(Channel channel, double value, const QDateTime& when) {
+        append(seriesIndex(channel), value, when);
+    }
+    void clear();
+
+    qsizetype count(int series) const { return m_series[index(series)].count(); }
+    bool isEmpty(int series) const { return count(series) == 0; }
+    double y(int series, qsizetype i) const { return m_series[index(series)].y(i); }
+    // The poll time of a point, to the second, in local time.
+    QDateTime time(int series, qsizetype i) const;
+    // The point's label: its time of day in the regional long time format.
+    QString TimeLabel(int series, qsizetype i) const;
+
+    // Smallest and largest Y of a series, kept as points arrive; 0 when empty.
+    double minY(int series) const { return m_series[index(series)].minY(); }
+    double maxY(int series) const { return m_series[index(series)].maxY(); }
+
+    const LogSeries& series(int series) const { return m_series[index(series)]; }
+
+    // Bytes held by the points, for the memory figures.
+    std::size_t memoryUsage() const;
+
+private:
+    static std::size_t index(int series) { return static_cast<std::size_t>(series); }
+
+    std::array<LogSeries, SeriesCount> m_series;
+    // Poll times are kept as seconds from the first point after start or clearing.
+    std::optional<qint64> m_baseSeconds;
+};
