@@ -1,1 +1,56 @@
-int main() { return 0; }
+// instrument-emulator: the measuring instrument on a pseudo-terminal, for trying the
+// monitor without hardware and for the integration tests. See --help.
+#include "EmulatorOptions.h"
+#include "InstrumentModel.h"
+#include "PortRegistration.h"
+#include "ProtocolResponder.h"
+#include "PseudoTerminal.h"
+#include "StopSignal.h"
+#include "Transcript.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+int fail(const QString& message) {
+    std::fprintf(stderr, "instrument-emulator: %s\n", qPrintable(message));
+    return 1;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("instrument-emulator"));
+    const EmulatorOptions options = parseEmulatorOptions(QCoreApplication::arguments());
+    StopSignal::install();
+
+    QString error;
+    InstrumentModel model(options);
+    if (!model.load(&error))
+        return fail(error);
+    Transcript transcript;
+    if (!options.transcriptPath.isEmpty() && !transcript.open(options.transcriptPath))
+        return fail(QStringLiteral("cannot write %1").arg(options.transcriptPath));
+    PseudoTerminal line;
+    if (!line.open(&error))
+        return fail(error);
+    PortRegistration registration;
+    if (options.portNumber != 0 && !registration.add(options.portNumber, line.slavePath(), &error))
+        return fail(error);
+
+    std::printf("ready %s\n", qPrintable(line.slavePath()));
+    std::fflush(stdout);
+
+    ProtocolResponder responder(options, line, model, transcript);
+    const ProtocolResponder::End end = responder.run();
+    // Unplugged: the link goes first so that the monitor finds nothing to reopen.
+    registration.remove();
+    line.close();
+    transcript.summary(responder.wrongEchoes(), responder.abandonedReplies());
+    if (end == ProtocolResponder::End::Vanished) {
+        std::printf("vanished\n");
+        std::fflush(stdout);
+    }
+    return end == ProtocolResponder::End::Closed ? 1 : 0;
+}

@@ -1,0 +1,208 @@
+#include "EmulatorOptions.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+[[noreturn]] void usageError(const QString& message) {
+    std::fprintf(stderr, "instrument-emulator: %s\n", qPrintable(message));
+    std::exit(2);
+}
+
+// Accepts 0xNN (hex) or plain decimal.
+long parseInteger(const QString& text, const QString& option, long min, long max) {
+    bool ok = false;
+    long value = 0;
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        value = text.mid(2).toLong(&ok, 16);
+    else
+        value = text.toLong(&ok, 10);
+    if (!ok || value < min || value > max)
+        usageError(QStringLiteral("--%1: '%2' is not a number from %3 to %4")
+                       .arg(option, text)
+                       .arg(min)
+                       .arg(max));
+    return value;
+}
+
+std::uint8_t parseByte(const QString& text, const QString& option) {
+    return static_cast<std::uint8_t>(parseInteger(text, option, 0, 255));
+}
+
+double parseReal(const QString& text, const QString& option) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok)
+        usageError(QStringLiteral("--%1: '%2' is not a number").arg(option, text));
+    return value;
+}
+
+const char* const Description = R"(Emulates the measuring instrument on a pseudo-terminal.
+
+Prints "ready <device>" once the device exists, then answers the instrument's command
+set: 0x37 probe, 0xA7 model, 0xAB head, 0xA3 climatic block, 0xAA optical block, 0xA2
+stop. The acknowledgement of a command is the command byte itself. Every data byte
+waits for its echo (up to --echo-timeout; a reply without echo is given up); a wrong
+echo is counted. Unknown bytes are ignored. -t and -v may also be written --t and --v. SIGINT or SIGTERM end it and remove the port-map link.
+
+Value sources (--values):
+  constant   the base values at every poll
+  ramp       base + step * (poll % 100); steps t 0.1, rh 0.5, v 0.01, opt 1.0
+  walk       random walk from the base values (steps as ramp, seeded by --seed)
+  file:PATH  one poll per line, fields separated by blanks, in the order
+             t rh v opt1 range1 opt2 range2
+             A field is a value in the units of its option (-10.0, 50, 1.23) or a raw
+             16-bit word written 0xHHHH, sent as it is (0xFF9C). Missing trailing fields
+             take the base values; '#' starts a comment; after the last line the file
+             starts over.
+A poll begins at each 0xA3; 0xAA sends the optical values of the same poll.
+
+Transcript (--transcript): one line per byte, "H xx" host to instrument, "I xx"
+instrument to host (hex), flushed per line; at exit "summary wrong-echoes=N
+abandoned=M".)";
+} // namespace
+
+EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.addHelpOption();
+    const QCommandLineOption as(QStringLiteral("as"),
+                                QStringLiteral("Register the device as COMn (n = 1..8) in the "
+                                               "monitor's port map; the link goes at exit."),
+                                QStringLiteral("COMn"));
+    const QCommandLineOption probe(QStringLiteral("probe-answer"),
+                                   QStringLiteral("Byte answered to the probe (default 0x37)."),
+                                   QStringLiteral("byte"));
+    const QCommandLineOption model(QStringLiteral("model"),
+                                   QStringLiteral("Model byte, any value (default 0x3C)."),
+                                   QStringLiteral("byte"));
+    const QCommandLineOption head(QStringLiteral("head"),
+                                  QStringLiteral("Head byte, any value (default 2)."),
+                                  QStringLiteral("byte"));
+    const QCommandLineOption values(QStringLiteral("values"),
+                                    QStringLiteral("constant, ramp, walk or file:PATH "
+                                                   "(default constant)."),
+                                    QStringLiteral("source"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the random walk (default 1)."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption t(QStringLiteral("t"),
+                               QStringLiteral("Base air temperature, degC (default 20)."),
+                               QStringLiteral("value"));
+    const QCommandLineOption rh(QStringLiteral("rh"),
+                                QStringLiteral("Base relative humidity, % (default 45)."),
+                                QStringLiteral("value"));
+    const QCommandLineOption v(QStringLiteral("v"),
+                               QStringLiteral("Base air speed, m/s (default 0.5)."),
+                               QStringLiteral("value"));
+    const QCommandLineOption opt1(QStringLiteral("opt1"),
+                                  QStringLiteral("Base first optical mantissa (default 123.4)."),
+                                  QStringLiteral("value"));
+    const QCommandLineOption range1(QStringLiteral("range1"),
+                                    QStringLiteral("First optical range code (default 1)."),
+                                    QStringLiteral("code"));
+    const QCommandLineOption opt2(QStringLiteral("opt2"),
+                                  QStringLiteral("Base second optical mantissa (default 12.3)."),
+                                  QStringLiteral("value"));
+    const QCommandLineOption range2(QStringLiteral("range2"),
+                                    QStringLiteral("Second optical range code (default 0)."),
+                                    QStringLiteral("code"));
+    const QCommandLineOption pace(QStringLiteral("pace"),
+                                  QStringLiteral("Send bytes at the pace of a 9600 baud line "
+                                                 "(about 1.04 ms per byte)."));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("Answer nothing at all."));
+    const QCommandLineOption stopAfter(QStringLiteral("stop-after"),
+                                       QStringLiteral("Break every reply off after k data "
+                                                      "bytes (the acknowledgement still comes)."),
+                                       QStringLiteral("k"));
+    const QCommandLineOption slow(QStringLiteral("slow"),
+                                  QStringLiteral("Wait this long before each byte sent."),
+                                  QStringLiteral("ms"));
+    const QCommandLineOption vanish(QStringLiteral("vanish-after"),
+                                    QStringLiteral("Close the device and remove the link after "
+                                                   "n answered commands, then exit."),
+                                    QStringLiteral("n"));
+    const QCommandLineOption echoTimeout(QStringLiteral("echo-timeout"),
+                                         QStringLiteral("Give a reply up when an echo does not "
+                                                        "come within this time (default 1000)."),
+                                         QStringLiteral("ms"));
+    const QCommandLineOption transcript(QStringLiteral("transcript"),
+                                        QStringLiteral("Write every byte in both directions to "
+                                                       "this file."),
+                                        QStringLiteral("file"));
+    parser.addOptions({as,     probe,     model, head,   values,      seed,      t,
+                       rh,     v,         opt1,  range1, opt2,        range2,    pace,
+                       silent, stopAfter, slow,  vanish, echoTimeout, transcript});
+    parser.process(arguments);
+    if (!parser.positionalArguments().isEmpty())
+        usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
+
+    EmulatorOptions o;
+    if (parser.isSet(as)) {
+        static const QRegularExpression re(QStringLiteral("^COM([1-8])$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+        const auto m = re.match(parser.value(as));
+        if (!m.hasMatch())
+            usageError(QStringLiteral("--as: '%1' is not COM1..COM8").arg(parser.value(as)));
+        o.portNumber = m.captured(1).toInt();
+    }
+    if (parser.isSet(probe))
+        o.probeAnswer = parseByte(parser.value(probe), probe.names().first());
+    if (parser.isSet(model))
+        o.model = parseByte(parser.value(model), model.names().first());
+    if (parser.isSet(head))
+        o.head = parseByte(parser.value(head), head.names().first());
+    if (parser.isSet(values)) {
+        const QString source = parser.value(values);
+        if (source == QLatin1String("constant"))
+            o.values = EmulatorOptions::ValueMode::Constant;
+        else if (source == QLatin1String("ramp"))
+            o.values = EmulatorOptions::ValueMode::Ramp;
+        else if (source == QLatin1String("walk"))
+            o.values = EmulatorOptions::ValueMode::Walk;
+        else if (source.startsWith(QLatin1String("file:")) && source.size() > 5) {
+            o.values = EmulatorOptions::ValueMode::File;
+            o.valuesFile = source.mid(5);
+        } else
+            usageError(QStringLiteral("--values: unknown source '%1'").arg(source));
+    }
+    if (parser.isSet(seed))
+        o.seed = static_cast<std::uint32_t>(
+            parseInteger(parser.value(seed), QStringLiteral("seed"), 0, 0xFFFFFFFFL));
+    if (parser.isSet(t))
+        o.t = parseReal(parser.value(t), QStringLiteral("t"));
+    if (parser.isSet(rh))
+        o.rh = parseReal(parser.value(rh), QStringLiteral("rh"));
+    if (parser.isSet(v))
+        o.v = parseReal(parser.value(v), QStringLiteral("v"));
+    if (parser.isSet(opt1))
+        o.opt1 = parseReal(parser.value(opt1), QStringLiteral("opt1"));
+    if (parser.isSet(range1))
+        o.range1 = static_cast<int>(
+            parseInteger(parser.value(range1), QStringLiteral("range1"), 0, 65535));
+    if (parser.isSet(opt2))
+        o.opt2 = parseReal(parser.value(opt2), QStringLiteral("opt2"));
+    if (parser.isSet(range2))
+        o.range2 = static_cast<int>(
+            parseInteger(parser.value(range2), QStringLiteral("range2"), 0, 65535));
+    o.pace = parser.isSet(pace);
+    o.silent = parser.isSet(silent);
+    if (parser.isSet(stopAfter))
+        o.stopAfter = static_cast<int>(
+            parseInteger(parser.value(stopAfter), QStringLiteral("stop-after"), 0, 1000));
+    if (parser.isSet(slow))
+        o.slowMs =
+            static_cast<int>(parseInteger(parser.value(slow), QStringLiteral("slow"), 0, 600000));
+    if (parser.isSet(vanish))
+        o.vanishAfter = static_cast<int>(
+            parseInteger(parser.value(vanish), QStringLiteral("vanish-after"), 0, 1000000000));
+    if (parser.isSet(echoTimeout))
+        o.echoTimeoutMs = static_cast<int>(
+            parseInteger(parser.value(echoTimeout), QStringLiteral("echo-timeout"), 1, 600000));
+    o.transcriptPath = parser.value(transcript);
+    return o;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// What the emulated instrument is and how it misbehaves, from the command line.
+struct EmulatorOptions {
+    enum class ValueMode { Constant, Ramp, Walk, File };
+
+    int portNumber = 0; // --as COMn; 0: no port-map link
+    std::uint8_t probeAnswer = 0x37;
+    std::uint8_t model = 0x3C;
+    std::uint8_t head = 2;
+
+    ValueMode values = ValueMode::Constant;
+    QString valuesFile;
+    std::uint32_t seed = 1;
+    double t = 20.0;
+    double rh = 45.0;
+    double v = 0.5;
+    double opt1 = 123.4;
+    int range1 = 1;
+    double opt2 = 12.3;
+    int range2 = 0;
+
+    bool pace = false;
+    bool silent = false;
+    std::optional<int> stopAfter; // data bytes per reply before it breaks off
+    int slowMs = 0;
+    std::optional<int> vanishAfter; // commands answered before the pty goes away
+    int echoTimeoutMs = 1000;
+    QString transcriptPath;
+};
+
+// Parses the command line; on a usage error prints it and exits with status 2.
+EmulatorOptions parseEmulatorOptions(const QStringList& arguments);

@@ -1,0 +1,131 @@
+#include "ProtocolResponder.h"
+
+#include "InstrumentModel.h"
+#include "PseudoTerminal.h"
+#include "StopSignal.h"
+#include "Transcript.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+constexpr std::uint8_t CmdProbe = 0x37;
+constexpr std::uint8_t CmdStop = 0xA2;
+constexpr std::uint8_t CmdReadClimatic = 0xA3;
+constexpr std::uint8_t CmdModel = 0xA7;
+constexpr std::uint8_t CmdReadOptical = 0xAA;
+constexpr std::uint8_t CmdHeads = 0xAB;
+
+// One start bit, eight data bits, one stop bit at 9600 bit/s.
+constexpr std::chrono::microseconds ByteTimeAt9600{1042};
+} // namespace
+
+ProtocolResponder::ProtocolResponder(const EmulatorOptions& options, PseudoTerminal& line,
+                                     InstrumentModel& model, Transcript& transcript)
+    : m_options(options), m_line(line), m_model(model), m_transcript(transcript) {}
+
+ProtocolResponder::End ProtocolResponder::run() {
+    for (;;) {
+        std::uint8_t b = 0;
+        switch (m_line.readByte(b, -1)) {
+        case PseudoTerminal::ReadResult::Stopped:
+            return End::Stopped;
+        case PseudoTerminal::ReadResult::Closed:
+            return End::Closed;
+        case PseudoTerminal::ReadResult::Timeout:
+            continue;
+        case PseudoTerminal::ReadResult::Byte:
+            break;
+        }
+        m_transcript.hostByte(b);
+        if (m_options.silent)
+            continue;
+        const Step step = answer(b);
+        if (step == Step::Stopped)
+            return End::Stopped;
+        if (step == Step::Closed)
+            return End::Closed;
+        if (m_options.vanishAfter && m_commands >= *m_options.vanishAfter)
+            return End::Vanished;
+    }
+}
+
+ProtocolResponder::Step ProtocolResponder::answer(std::uint8_t command) {
+    Step step = Step::Done;
+    switch (command) {
+    case CmdProbe:
+        step = send(m_options.probeAnswer);
+        break;
+    case CmdStop:
+        step = send(command);
+        break;
+    case CmdModel:
+        step = send(command);
+        if (step == Step::Done)
+            step = sendData(&m_options.model, 1);
+        break;
+    case CmdHeads:
+        step = send(command);
+        if (step == Step::Done)
+            step = sendData(&m_options.head, 1);
+        break;
+    case CmdReadClimatic: {
+        m_model.nextPoll();
+        const auto bytes = m_model.climaticBytes();
+        step = send(command);
+        if (step == Step::Done)
+            step = sendData(bytes.data(), bytes.size());
+        break;
+    }
+    case CmdReadOptical: {
+        const auto bytes = m_model.opticalBytes();
+        step = send(command);
+        if (step == Step::Done)
+            step = sendData(bytes.data(), bytes.size());
+        break;
+    }
+    default:
+        // Not a command of ours: the instrument ignores it, and so do we.
+        return Step::Done;
+    }
+    ++m_commands;
+    if (step == Step::Abandoned)
+        ++m_abandoned;
+    return step;
+}
+
+ProtocolResponder::Step ProtocolResponder::send(std::uint8_t b) {
+    if (!StopSignal::sleep(std::chrono::milliseconds(m_options.slowMs)))
+        return Step::Stopped;
+    if (m_options.pace && !StopSignal::sleep(ByteTimeAt9600))
+        return Step::Stopped;
+    if (!m_line.writeByte(b))
+        return Step::Closed;
+    m_transcript.instrumentByte(b);
+    return Step::Done;
+}
+
+ProtocolResponder::Step ProtocolResponder::sendData(const std::uint8_t* bytes, std::size_t count) {
+    if (m_options.stopAfter)
+        count = std::min(count, static_cast<std::size_t>(*m_options.stopAfter));
+    for (std::size_t i = 0; i < count; ++i) {
+        const Step sent = send(bytes[i]);
+        if (sent != Step::Done)
+            return sent;
+        std::uint8_t echo = 0;
+        switch (m_line.readByte(echo, m_options.echoTimeoutMs)) {
+        case PseudoTerminal::ReadResult::Stopped:
+            return Step::Stopped;
+        case PseudoTerminal::ReadResult::Closed:
+            return Step::Closed;
+        case PseudoTerminal::ReadResult::Timeout:
+            return Step::Abandoned;
+        case PseudoTerminal::ReadResult::Byte:
+            break;
+        }
+        m_transcript.hostByte(echo);
+        if (echo != bytes[i])
+            ++m_wrongEchoes;
+    }
+    return Step::Done;
+}

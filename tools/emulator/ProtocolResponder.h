@@ -1,0 +1,43 @@
+#pragma once
+
+#include "EmulatorOptions.h"
+
+#include <cstddef>
+#include <cstdint>
+
+class InstrumentModel;
+class PseudoTerminal;
+class Transcript;
+
+// Answers the host's commands the way the instrument does: the probe with one byte,
+// every other command with an acknowledgement (the command byte itself) and then its
+// data bytes, each sent only after the host has echoed the one before.
+class ProtocolResponder {
+public:
+    enum class End { Stopped, Closed, Vanished };
+
+    ProtocolResponder(const EmulatorOptions& options, PseudoTerminal& line, InstrumentModel& model,
+                      Transcript& transcript);
+
+    // Serves commands until a stop signal, the line going away or --vanish-after.
+    End run();
+
+    int wrongEchoes() const { return m_wrongEchoes; }
+    int abandonedReplies() const { return m_abandoned; }
+
+private:
+    enum class Step { Done, Abandoned, Stopped, Closed };
+
+    Step answer(std::uint8_t command);
+    Step send(std::uint8_t b);
+    // Data bytes of a reply, each awaiting its echo; honours --stop-after.
+    Step sendData(const std::uint8_t* bytes, std::size_t count);
+
+    const EmulatorOptions& m_options;
+    PseudoTerminal& m_line;
+    InstrumentModel& m_model;
+    Transcript& m_transcript;
+    int m_wrongEchoes = 0;
+    int m_abandoned = 0;
+    int m_commands = 0;
+};
