@@ -1,6 +1,19 @@
+#include "windows/Formmain.h"
+#include "windows/Forms.h"
+
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
+    InitialiseMainModule();
     QApplication app(argc, argv);
-    return 0;
+    // The application's title (task bar and message boxes).
+    QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
+    QApplication::setDesktopFileName(QStringLiteral("vilta-monitor"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vilta-monitor.png")));
+    CreateForms();
+    FMain->show();
+    const int rc = QApplication::exec();
+    DestroyForms();
+    return rc;
 }

@@ -1,0 +1,41 @@
+#include "ChartImage.h"
+
+#include "measurement/RegionalSettings.h"
+
+#include <QDate>
+#include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <qcustomplot.h>
+
+QString DefaultBitmapName() {
+    return RegionalSettings::shortDate(QDate::currentDate()) + QStringLiteral("Graph.bmp");
+}
+
+bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reason) {
+    // Drawn as on screen: current view, series shown, axis limits and size.
+    const QPixmap pixmap = chart->toPixmap(chart->width(), chart->height(), 1.0);
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB888);
+
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(image)) {
+        if (reason)
+            *reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                           : writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,116 @@
+#include "ChartMouse.h"
+
+#include <QMouseEvent>
+#include <QRubberBand>
+#include <qcustomplot.h>
+
+namespace {
+constexpr int MinimumDrag = 4; // pixels: a click is not a zoom
+}
+
+ChartMouse::ChartMouse(QCustomPlot* plot) : QObject(plot), m_plot(plot) {
+    m_plot->installEventFilter(this);
+}
+
+ChartMouse::Ranges ChartMouse::current() const {
+    return {m_plot->xAxis->range().lower, m_plot->xAxis->range().upper,
+            m_plot->yAxis->range().lower, m_plot->yAxis->range().upper};
+}
+
+void ChartMouse::apply(const Ranges& r) {
+    m_plot->xAxis->setRange(r.xLower, r.xUpper);
+    m_plot->yAxis->setRange(r.yLower, r.yUpper);
+    m_plot->replot();
+}
+
+void ChartMouse::undoZoom() {
+    if (!m_saved)
+        return;
+    apply(*m_saved);
+    m_saved.reset();
+}
+
+bool ChartMouse::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_plot)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        press(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseMove:
+        if (m_button != Qt::NoButton) {
+            move(static_cast<QMouseEvent*>(event));
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (m_button != Qt::NoButton) {
+            release(static_cast<QMouseEvent*>(event));
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void ChartMouse::press(QMouseEvent* e) {
+    if (m_button != Qt::NoButton)
+        return;
+    if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)
+        return;
+    m_button = e->button();
+    m_start = e->position().toPoint();
+    m_panStart = current();
+    if (m_button == Qt::LeftButton) {
+        if (!m_band)
+            m_band = new QRubberBand(QRubberBand::Rectangle, m_plot);
+        m_band->setGeometry(QRect(m_start, QSize()));
+        m_band->show();
+    }
+}
+
+void ChartMouse::move(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (m_button == Qt::LeftButton) {
+        m_band->setGeometry(QRect(m_start, pos).normalized());
+        return;
+    }
+    // Pan: the point under the pointer at the press stays under the pointer. The
+    // offsets are measured on the ranges as they were at the press.
+    QCPAxis* x = m_plot->xAxis;
+    QCPAxis* y = m_plot->yAxis;
+    apply(m_panStart);
+    const double dx = x->pixelToCoord(m_start.x()) - x->pixelToCoord(pos.x());
+    const double y0 = y->pixelToCoord(m_start.y());
+    const double y1 = y->pixelToCoord(pos.y());
+    x->setRange(m_panStart.xLower + dx, m_panStart.xUpper + dx);
+    if (y->scaleType() == QCPAxis::stLogarithmic && y1 != 0.0)
+        y->setRange(m_panStart.yLower * (y0 / y1), m_panStart.yUpper * (y0 / y1));
+    else
+        y->setRange(m_panStart.yLower + (y0 - y1), m_panStart.yUpper + (y0 - y1));
+    m_plot->replot();
+}
+
+void ChartMouse::release(QMouseEvent* e) {
+    const Qt::MouseButton button = m_button;
+    m_button = Qt::NoButton;
+    if (button != Qt::LeftButton)
+        return;
+    m_band->hide();
+    const QPoint end = e->position().toPoint();
+    const QPoint d = end - m_start;
+    if (d.x() >= MinimumDrag && d.y() >= MinimumDrag) {
+        if (!m_saved)
+            m_saved = current();
+        QCPAxis* x = m_plot->xAxis;
+        QCPAxis* y = m_plot->yAxis;
+        const double x0 = x->pixelToCoord(m_start.x());
+        const double x1 = x->pixelToCoord(end.x());
+        const double y0 = y->pixelToCoord(end.y());
+        const double y1 = y->pixelToCoord(m_start.y());
+        apply({x0, x1, y0, y1});
+    } else if (d.x() <= -MinimumDrag || d.y() <= -MinimumDrag) {
+        undoZoom();
+    }
+}

@@ -1,0 +1,368 @@
+#include "Formmain.h"
+
+#include "AlarmTone.h"
+#include "ChartMouse.h"
+#include "ColourSwatch.h"
+#include "LogGraph.h"
+#include "measurement/VisiblePointCount.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <qcustomplot.h>
+
+namespace {
+
+struct RowLook {
+    const char* caption;
+    const char* valueBox;
+    QRgb swatch;
+};
+
+// The value panel, row by row in channel order.
+constexpr RowLook Rows[10] = {
+    {"t, *С", "StaticTextT", 0x008000},      {"RH, %", "StaticTextRH", 0xFF0000},
+    {"tвл., *С", "StaticTextTvl", 0xFFFF00}, {"tтр., *С", "StaticTextTtr", 0x0000FF},
+    {"V, м/с", "StaticTextV", 0xFFFFFF},     {"THC", "StaticTextTHC", 0xC0C0C0},
+    {"tсф., *С", "StaticTextTcf", 0xFF00FF}, {"E, лк", "StaticTextE", 0x00FFFF},
+    {"L, Кд/м", "StaticTextL", 0x000000},    {"UV, мВт/м", "StaticTextUV", 0x800000},
+};
+
+struct SeriesLook {
+    QRgb line;
+    QRgb point;
+    bool shown;
+};
+
+// Line colour, point colour and start visibility of Series1..Series10.
+constexpr SeriesLook SeriesLooks[10] = {
+    {0x008000, 0x008000, true},  {0xFF0000, 0xFF0000, true},  {0xFFFF00, 0xFFFF00, true},
+    {0x0000FF, 0x0000FF, true},  {0xFFFFFF, 0xFFFFFF, true},  {0x808080, 0x808080, true},
+    {0xFF00FF, 0xFF00FF, true},  {0x008080, 0x00FFFF, false}, {0x000080, 0x000000, false},
+    {0x800000, 0x800000, false},
+};
+
+constexpr int ClientWidth = 791;
+constexpr int ClientHeight = 513;
+constexpr int StatusBarHeight = 19;
+
+} // namespace
+
+TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("FMain"));
+    setWindowTitle(QStringLiteral("ВИЛТА Монитор в.1.5"));
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+
+    Clock = [] { return QDateTime::currentDateTime(); };
+    RunFileDialog = [](QFileDialog* d) { return d->exec() == QDialog::Accepted; };
+    RunPrintDialog = [](QPrintDialog* d) { return d->exec() == QDialog::Accepted; };
+    ShowMessage = [this](const QString& title, const QString& text) {
+        QMessageBox::information(this, title, text);
+    };
+    Beeper = new AlarmTone(this);
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    buildChart();
+    buildValuePanel();
+    buildStatusBar();
+    buildMenu();
+    buildTimersAndDialogs();
+
+    // The client area (below the menu) is 791 x 513, the status bar included.
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    if (layout())
+        layout()->activate();
+    resize(ClientWidth, height() + (ClientHeight - StatusBarHeight - centralWidget()->height()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        move(r.center() - QPoint(width() / 2, height() / 2));
+    }
+    FormCreate();
+}
+
+TFMain::~TFMain() = default;
+
+std::array<LogGraph*, 10> TFMain::series() const {
+    return {Series1, Series2, Series3, Series4, Series5,
+            Series6, Series7, Series8, Series9, Series10};
+}
+
+std::array<QLabel*, 10> TFMain::valueBoxes() const {
+    return {StaticTextT,   StaticTextRH,  StaticTextTvl, StaticTextTtr, StaticTextV,
+            StaticTextTHC, StaticTextTcf, StaticTextE,   StaticTextL,   StaticTextUV};
+}
+
+void TFMain::buildChart() {
+    ChartValue = new QCustomPlot(centralWidget());
+    ChartValue->setObjectName(QStringLiteral("ChartValue"));
+    ChartValue->setGeometry(0, 0, 705, 490);
+    ChartValue->setBackground(QColor(0xC0, 0xC0, 0xC0));
+    ChartValue->axisRect()->setBackground(Qt::white);
+    ChartValue->axisRect()->setAutoMargins(QCP::msAll);
+    ChartValue->legend->setVisible(false);
+    ChartValue->setNoAntialiasingOnDrag(true);
+    ChartValue->yAxis->setRange(-30, 100);
+    ChartValue->xAxis->setRange(-100, 0);
+
+    std::array<LogGraph*, 10> made{};
+    for (int i = 0; i < 10; ++i) {
+        auto* g = new LogGraph(ChartValue->xAxis, ChartValue->yAxis, Log, i);
+        g->setName(QStringLiteral("Series%1").arg(i + 1));
+        g->setPen(QPen(QColor::fromRgb(SeriesLooks[i].line)));
+        g->setPointColour(QColor::fromRgb(SeriesLooks[i].point));
+        g->setVisible(SeriesLooks[i].shown);
+        made[static_cast<std::size_t>(i)] = g;
+    }
+    Series1 = made[0];
+    Series2 = made[1];
+    Series3 = made[2];
+    Series4 = made[3];
+    Series5 = made[4];
+    Series6 = made[5];
+    Series7 = made[6];
+    Series8 = made[7];
+    Series9 = made[8];
+    Series10 = made[9];
+    // The bottom axis reads its labels from the points' times.
+    ChartValue->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeLabelTicker(Log)));
+    new ChartMouse(ChartValue);
+}
+
+void TFMain::buildValuePanel() {
+    auto* panel = new QFrame(centralWidget());
+    PanelValue = panel;
+    panel->setObjectName(QStringLiteral("PanelValue"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setGeometry(710, 0, 81, 490);
+
+    QFont boxFont = font();
+    boxFont.setPointSize(10);
+    boxFont.setBold(true);
+    std::array<QLabel*, 10> boxes{};
+    for (int k = 0; k < 10; ++k) {
+        auto* label = new QLabel(QString::fromUtf8(Rows[k].caption), panel);
+        label->setObjectName(QStringLiteral("Label%1").arg(k + 1));
+        label->move(24, 8 + 40 * k);
+        label->adjustSize();
+        Labels[static_cast<std::size_t>(k)] = label;
+
+        auto* swatch = new ColourSwatch(QColor::fromRgb(Rows[k].swatch), panel);
+        swatch->setObjectName(QStringLiteral("Shape%1").arg(k + 1));
+        swatch->setGeometry(8, 28 + 40 * k, 9, 9);
+        Shapes[static_cast<std::size_t>(k)] = swatch;
+
+        auto* box = new QLabel(QStringLiteral("0.0"), panel);
+        box->setObjectName(QString::fromLatin1(Rows[k].valueBox));
+        box->setGeometry(24, 24 + 40 * k, 49, 18);
+        box->setFrameShape(QFrame::Panel);
+        box->setFrameShadow(QFrame::Sunken);
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box->setFont(boxFont);
+        box->setAutoFillBackground(true);
+        QPalette pal = box->palette();
+        pal.setColor(QPalette::Window, pal.color(QPalette::Light)); // button highlight
+        box->setPalette(pal);
+        box->setEnabled(false);
+        boxes[static_cast<std::size_t>(k)] = box;
+    }
+    StaticTextT = boxes[0];
+    StaticTextRH = boxes[1];
+    StaticTextTvl = boxes[2];
+    StaticTextTtr = boxes[3];
+    StaticTextV = boxes[4];
+    StaticTextTHC = boxes[5];
+    StaticTextTcf = boxes[6];
+    StaticTextE = boxes[7];
+    StaticTextL = boxes[8];
+    StaticTextUV = boxes[9];
+
+    // The raised "2" that makes "L, Кд/м" read as candela per square metre.
+    auto* squared = new QLabel(QStringLiteral("2"), panel);
+    squared->setObjectName(QStringLiteral("Label11"));
+    QFont small = font();
+    small.setPointSize(6);
+    squared->setFont(small);
+    squared->move(64, 324);
+    squared->adjustSize();
+    Labels[10] = squared;
+
+    ButtonClear = new QPushButton(QStringLiteral("Очистить"), panel);
+    ButtonClear->setObjectName(QStringLiteral("ButtonClear"));
+    ButtonClear->setGeometry(8, 424, 65, 25);
+    connect(ButtonClear, &QPushButton::clicked, this, &TFMain::ButtonClearClick);
+
+    ButtonStartStop = new QPushButton(QStringLiteral("Старт"), panel);
+    ButtonStartStop->setObjectName(QStringLiteral("ButtonStartStop"));
+    ButtonStartStop->setGeometry(8, 456, 65, 25);
+    ButtonStartStop->setEnabled(false);
+    connect(ButtonStartStop, &QPushButton::clicked, this, &TFMain::ButtonStartStopClick);
+}
+
+void TFMain::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(StatusBarHeight);
+    constexpr int widths[3] = {40, 50, 50};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i < 3) {
+            panel->setFixedWidth(widths[i]);
+            panel->setAlignment(Qt::AlignCenter);
+            bar->addWidget(panel);
+        } else {
+            panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            bar->addWidget(panel, 1);
+        }
+        StatusPanels[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+QString TFMain::panelText(int panel) const {
+    return StatusPanels[static_cast<std::size_t>(panel)]->text();
+}
+
+void TFMain::setPanelText(int panel, const QString& text) {
+    StatusPanels[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+void TFMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    auto action = [this](const QString& objectName, const QString& caption) {
+        auto* a = new QAction(caption, this);
+        a->setObjectName(objectName);
+        return a;
+    };
+
+    QMenu* charts = bar->addMenu(QStringLiteral("Графики ..."));
+    N10 = charts->menuAction();
+    N10->setObjectName(QStringLiteral("N10"));
+    N11 = action(QStringLiteral("N11"), QStringLiteral("Климатические"));
+    N12 = action(QStringLiteral("N12"), QStringLiteral("Оптические"));
+    N11->setCheckable(true);
+    N12->setCheckable(true);
+    N11->setChecked(true);
+    charts->addAction(N11);
+    charts->addAction(N12);
+
+    QMenu* save = bar->addMenu(QStringLiteral("Сохранить ..."));
+    N1 = save->menuAction();
+    N1->setObjectName(QStringLiteral("N1"));
+    BMP1 = action(QStringLiteral("BMP1"), QStringLiteral("Paint (*.bmp)"));
+    EXL1 = action(QStringLiteral("EXL1"), QStringLiteral("Microsoft Office Excel (*.xls)"));
+    save->addAction(BMP1);
+    save->addAction(EXL1);
+
+    QMenu* print = bar->addMenu(QStringLiteral("Печать ..."));
+    N2 = print->menuAction();
+    N2->setObjectName(QStringLiteral("N2"));
+    N3 = action(QStringLiteral("N3"), QStringLiteral("Настройки печати"));
+    N4 = action(QStringLiteral("N4"), QStringLiteral("Печать"));
+    print->addAction(N3);
+    print->addAction(N4);
+
+    N5 = action(QStringLiteral("N5"), QStringLiteral("Статистика"));
+    N6 = action(QStringLiteral("N6"), QStringLiteral("Настройки"));
+    N7 = action(QStringLiteral("N7"), QStringLiteral("Помощь"));
+    N8 = action(QStringLiteral("N8"), QStringLiteral("\"ОРИЛ \"ВИЛТА\""));
+    N9 = action(QStringLiteral("N9"), QStringLiteral("Выход"));
+    for (QAction* a : {N5, N6, N7, N8, N9})
+        bar->addAction(a);
+
+    connect(N11, &QAction::triggered, this, &TFMain::N11Click);
+    connect(N12, &QAction::triggered, this, &TFMain::N12Click);
+    connect(BMP1, &QAction::triggered, this, &TFMain::BMP1Click);
+    connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
+    connect(N3, &QAction::triggered, this, &TFMain::N3Click);
+    connect(N4, &QAction::triggered, this, &TFMain::N4Click);
+    connect(N5, &QAction::triggered, this, &TFMain::N5Click);
+    connect(N6, &QAction::triggered, this, &TFMain::N6Click);
+    connect(N7, &QAction::triggered, this, &TFMain::N7Click);
+    connect(N8, &QAction::triggered, this, &TFMain::N8Click);
+    connect(N9, &QAction::triggered, this, &TFMain::N9Click);
+}
+
+void TFMain::buildTimersAndDialogs() {
+    auto timer = [this](const QString& name, int interval, bool enabled) {
+        auto* t = new QTimer(this);
+        t->setObjectName(name);
+        t->setInterval(interval);
+        if (enabled)
+            t->start();
+        return t;
+    };
+    TimerDetekt = timer(QStringLiteral("TimerDetekt"), 3000, true);
+    TimerInterval = timer(QStringLiteral("TimerInterval"), 3000, false);
+    TimerPeriod = timer(QStringLiteral("TimerPeriod"), 20000, false);
+    TimerLogo = timer(QStringLiteral("TimerLogo"), 1000, true);
+    connect(TimerDetekt, &QTimer::timeout, this, &TFMain::TimerDetektTimer);
+    connect(TimerInterval, &QTimer::timeout, this, &TFMain::TimerIntervalTimer);
+    connect(TimerPeriod, &QTimer::timeout, this, &TFMain::TimerPeriodTimer);
+    connect(TimerLogo, &QTimer::timeout, this, &TFMain::TimerLogoTimer);
+
+    // Plain save dialogs: no filter, no default suffix, no overwrite question.
+    auto saveDialog = [this](const QString& name) {
+        auto* d = new QFileDialog(this);
+        d->setObjectName(name);
+        d->setAcceptMode(QFileDialog::AcceptSave);
+        d->setFileMode(QFileDialog::AnyFile);
+        d->setOption(QFileDialog::DontConfirmOverwrite, true);
+        d->setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        return d;
+    };
+    SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
+    SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
+    Printer = new QPrinter(QPrinter::HighResolution);
+    PrinterSetupDialog = new QPrintDialog(Printer, this);
+    PrinterSetupDialog->setObjectName(QStringLiteral("PrinterSetupDialog"));
+}
+
+void TFMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFMain::FormResize() {
+    if (!ChartValue || !PanelValue)
+        return;
+    const int W = width() + FrameWidth;
+    const int H = centralWidget()->height() + StatusBarHeight + FrameHeight;
+    ChartValue->resize(ChartValue->width(), H - 72);
+    ChartValue->resize(W - 95, ChartValue->height());
+    PanelValue->resize(PanelValue->width(), H - 72);
+    PanelValue->move(W - 90, PanelValue->y());
+    ButtonClear->move(ButtonClear->x(), H - 138);
+    ButtonStartStop->move(ButtonStartStop->x(), H - 106);
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program; no byte goes to the instrument.
+    TimerInterval->stop();
+    TimerPeriod->stop();
+    TimerDetekt->stop();
+    TimerLogo->stop();
+    event->accept();
+    QApplication::quit();
+}
+
+QDateTime TFMain::now() const {
+    return Clock();
+}

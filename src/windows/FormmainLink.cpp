@@ -1,0 +1,213 @@
+// Start-up, configuration detection, window toggles and run control of the main window.
+#include "Formhelp.h"
+#include "Formlogo.h"
+#include "Formmain.h"
+#include "Formoptions.h"
+#include "Forms.h"
+#include "Formstat.h"
+#include "link/ConfigurationDetection.h"
+#include "link/Rcpthread.h"
+#include "link/Unitcomport.h"
+#include "measurement/ScheduleTime.h"
+#include "measurement/VisiblePointCount.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+const QString NoAnswer = QStringLiteral("Нет отклика от прибора");
+}
+
+void TFMain::FormCreate() {
+    VisiblePointCount = 100;
+    if (SearchThread) {
+        SearchThread->setStatusSink(this, [this](const QString& text) { setPanelText(3, text); });
+        SearchThread->Resume();
+    }
+    QCoreApplication::processEvents();
+}
+
+void TFMain::connectSecondaryWindows() {
+    if (FOptions) {
+        connect(FOptions, &TFOptions::leftAxisMaxChanged, this, &TFMain::setLeftAxisMaximum);
+        connect(FOptions, &TFOptions::leftAxisMinChanged, this, &TFMain::setLeftAxisMinimum);
+        connect(FOptions, &TFOptions::seriesVisibilityChanged, this, &TFMain::setSeriesShown);
+        connect(FOptions, &TFOptions::pollIntervalChanged, this, &TFMain::setPollInterval);
+    }
+    if (FStat)
+        connectStatistics();
+}
+
+void TFMain::enableNamed(const QStringList& names) {
+    for (const QString& name : names) {
+        QWidget* w = findChild<QWidget*>(name);
+        if (!w && FOptions)
+            w = FOptions->findChild<QWidget*>(name);
+        if (w)
+            w->setEnabled(true);
+    }
+}
+
+void TFMain::TimerDetektTimer() {
+    if (ComPort.InstrumentFound.load(std::memory_order_acquire) != 1) {
+        setPanelText(3, QStringLiteral("Прибор не найден"));
+        return;
+    }
+    if (SearchThread)
+        SearchThread->Suspend();
+    setPanelText(3, QStringLiteral("Определение конфигурации"));
+    ComPort.PortLabel = PortName(ComPort.PortNumber);
+    setPanelText(0, ComPort.PortLabel);
+    TimerDetekt->stop();
+
+    const DetectionReply reply = QueryConfiguration(ComPort.PortNumber);
+    StatusPanels[0]->setToolTip(ComPort.DeviceName);
+    ModelCode = reply.model;
+    HeadCode = reply.head;
+    if (reply.headAsked && reply.answered) {
+        if (const auto head = FindHead(HeadCode))
+            setPanelText(2, head->text);
+    }
+    if (!reply.answered) {
+        // The instrument stopped answering mid-query: nothing is enabled.
+        setPanelText(3, NoAnswer);
+        return;
+    }
+
+    if (const auto model = FindModel(ModelCode)) {
+        setPanelText(1, model->name);
+        enableNamed(model->enables.valueFields);
+        enableNamed(model->enables.channelBoxes);
+        enableNamed(model->enables.limitBoxes);
+        ButtonStartStop->setEnabled(true);
+        if (ModelCode == ModelWithHeads) {
+            if (const auto head = FindHead(HeadCode)) {
+                enableNamed(head->enables.valueFields);
+                enableNamed(head->enables.channelBoxes);
+                enableNamed(head->enables.limitBoxes);
+            }
+        }
+    }
+    setPanelText(3, QStringLiteral("Для начала работы нажмите старт"));
+}
+
+void TFMain::TimerLogoTimer() {
+    if (FLogo) {
+        FLogo->show();
+        FLogo->raise();
+    }
+    if (TimerLogo->interval() != 10000) {
+        TimerLogo->setInterval(10000);
+        return;
+    }
+    TimerLogo->stop();
+    if (FLogo)
+        FLogo->close();
+}
+
+void TFMain::toggle(QWidget* window) {
+    if (!window)
+        return;
+    if (window->isVisible())
+        window->close();
+    else
+        window->show();
+}
+
+void TFMain::N5Click() {
+    toggle(FStat);
+}
+void TFMain::N6Click() {
+    toggle(FOptions);
+}
+void TFMain::N7Click() {
+    toggle(FHelp);
+}
+void TFMain::N8Click() {
+    toggle(FLogo);
+}
+void TFMain::N9Click() {
+    close();
+}
+
+void TFMain::endRunWithoutAnswer() {
+    setPanelText(3, NoAnswer);
+    TimerPeriod->stop();
+    ButtonStartStop->setText(QStringLiteral("Старт"));
+    TimerInterval->stop();
+}
+
+void TFMain::ButtonStartStopClick() {
+    const bool scheduled = FOptions && FOptions->CheckBoxTimer->isChecked();
+    if (!scheduled) {
+        if (!TimerInterval->isActive()) {
+            bool answered = false;
+            {
+                PortSession session(ComPort.PortNumber);
+                answered = ProbeInstrument();
+                if (answered)
+                    setPanelText(3, QStringLiteral("Соединение прошло успешно"));
+            }
+            if (answered) {
+                TimerInterval->start();
+                ButtonStartStop->setText(QStringLiteral("Стоп"));
+                setPanelText(3, QStringLiteral("Чтение каналов"));
+            } else {
+                TimerInterval->stop();
+                ButtonStartStop->setText(QStringLiteral("Старт"));
+                setPanelText(3, NoAnswer);
+            }
+        } else {
+            TimerInterval->stop();
+            ButtonStartStop->setText(QStringLiteral("Старт"));
+            setPanelText(3, QStringLiteral(" "));
+            PortSession session(ComPort.PortNumber);
+            ProbeInstrument(); // the outcome changes nothing
+        }
+        return;
+    }
+
+    if (!TimerPeriod->isActive()) {
+        PortSession session(ComPort.PortNumber);
+        if (ProbeInstrument()) {
+            setPanelText(3,
+                         QStringLiteral("Соединение прошло успешно, ожидание начала измерений "));
+            TimerPeriod->start();
+            ButtonStartStop->setText(QStringLiteral("Стоп"));
+        } else {
+            setPanelText(3, QStringLiteral("Нет отклика от прибора..."));
+        }
+    } else {
+        TimerPeriod->stop();
+        ButtonStartStop->setText(QStringLiteral("Старт"));
+        TimerInterval->stop();
+        PortSession session(ComPort.PortNumber);
+        if (ProbeInstrument())
+            SendCommand(CmdStop); // the acknowledgement is not needed
+    }
+}
+
+void TFMain::TimerIntervalTimer() {
+    PollInstrument();
+}
+
+void TFMain::TimerPeriodTimer() {
+    const QString start = FOptions ? FOptions->MaskEditTimeN->text() : QString();
+    const QString end = FOptions ? FOptions->MaskEditTimeK->text() : QString();
+    const ScheduleAction action = scheduleTick(now().time(), start, end);
+    if (action.startPolling && !TimerInterval->isActive())
+        TimerInterval->start(); // enabling an enabled timer changes nothing
+    if (action.endRun) {
+        TimerInterval->stop();
+        TimerPeriod->stop();
+        ButtonStartStop->setText(QStringLiteral("Старт"));
+    }
+}
+
+void TFMain::setPollInterval(int milliseconds) {
+    TimerInterval->setInterval(milliseconds);
+}

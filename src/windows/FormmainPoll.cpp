@@ -1,0 +1,175 @@
+// One poll of the instrument and what it shows and logs; clearing the log.
+#include "AlarmTone.h"
+#include "Formmain.h"
+#include "Formoptions.h"
+#include "Forms.h"
+#include "Formstat.h"
+#include "link/Unitcomport.h"
+#include "measurement/ChannelConfiguration.h"
+#include "measurement/ChannelDecoding.h"
+#include "measurement/DerivedQuantities.h"
+#include "measurement/LimitAlarm.h"
+#include "measurement/OpticalDisplay.h"
+#include "measurement/PollReading.h"
+#include "measurement/Rounding.h"
+#include "measurement/TimeAxis.h"
+#include "measurement/ValueText.h"
+#include "measurement/VisiblePointCount.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <qcustomplot.h>
+
+namespace {
+
+// Reads the climatic block and, for the optical models, the optical block. False when
+// the instrument stopped answering midway; then nothing of the poll may be used.
+bool readBlocks(PollReading& r, std::int8_t modelCode) {
+    if (!SendCommand(CmdReadClimatic))
+        return false;
+    const auto t = ReceiveWord();
+    const auto rh = t ? ReceiveWord() : std::nullopt;
+    const auto v = rh ? ReceiveWord() : std::nullopt;
+    if (!v)
+        return false;
+    decodeClimatic(r, *t, *rh, *v);
+    if (modelCode > 60) {
+        if (!SendCommand(CmdReadOptical))
+            return false;
+        std::optional<std::uint16_t> words[4];
+        for (auto& w : words) {
+            w = ReceiveWord();
+            if (!w)
+                return false;
+        }
+        decodeOptical(r, *words[0], *words[1], *words[2], *words[3]);
+    }
+    return true;
+}
+
+struct LimitControls {
+    QCheckBox* enable;
+    QLineEdit* min;
+    QLineEdit* max;
+};
+
+LimitControls limitControls(Channel c) {
+    if (!FOptions)
+        return {nullptr, nullptr, nullptr};
+    switch (c) {
+    case Channel::T:
+        return {FOptions->CheckBoxT, FOptions->EditTmin, FOptions->EditTmax};
+    case Channel::RH:
+        return {FOptions->CheckBoxRH, FOptions->EditRHmin, FOptions->EditRHmax};
+    case Channel::V:
+        return {FOptions->CheckBoxV, FOptions->EditVmin, FOptions->EditVmax};
+    case Channel::E:
+        return {FOptions->CheckBoxE, FOptions->EditEmin, FOptions->EditEmax};
+    case Channel::L:
+        return {FOptions->CheckBoxL, FOptions->EditLmin, FOptions->EditLmax};
+    case Channel::UV:
+        return {FOptions->CheckBoxUV, FOptions->EditUVmin, FOptions->EditUVmax};
+    default:
+        return {nullptr, nullptr, nullptr};
+    }
+}
+
+} // namespace
+
+void TFMain::PollInstrument() {
+    PollReading r;
+    bool complete = false;
+    {
+        PortSession session(ComPort.PortNumber);
+        if (ProbeInstrument()) {
+            setPanelText(3, QStringLiteral("Чтение данных ..."));
+            complete = readBlocks(r, ModelCode);
+        }
+    } // the port is closed before anything is shown
+    if (!complete) {
+        endRunWithoutAnswer();
+        return;
+    }
+    applyHeadRules(r, ModelCode, HeadCode);
+    applyValidityTests(r);
+    showPoll(r);
+}
+
+void TFMain::showPoll(const PollReading& r) {
+    const ChannelSet carried = processedChannels(ModelCode, HeadCode);
+    if (carried.t)
+        showMeasured(Channel::T, r.AcceptedT);
+    if (carried.rh) {
+        showMeasured(Channel::RH, r.AcceptedRH);
+        PollReading derived = r;
+        const bool dewPoint = computeDerivedQuantities(derived);
+        const double wetBulb = RoundToTenth(derived.WetBulbT);
+        StaticTextTvl->setText(ValueText(wetBulb));
+        const double dew = RoundToTenth(derived.DewPointT);
+        if (dewPoint)
+            StaticTextTtr->setText(ValueText(dew));
+        addPoint(seriesIndex(Channel::WetBulb), wetBulb);
+        if (dewPoint)
+            addPoint(seriesIndex(Channel::DewPoint), dew);
+    }
+    if (carried.v) {
+        showMeasured(Channel::V, r.AcceptedV);
+        if (FStat)
+            FStat->FlowUpdate(StaticTextV->text());
+    }
+    if (carried.e)
+        showOptical(Channel::E, r.AcceptedE, r.ERange);
+    if (carried.l)
+        showOptical(Channel::L, r.AcceptedL, r.LRange);
+    if (carried.uv)
+        showOptical(Channel::UV, r.AcceptedUV, r.UVRange);
+    moveTimeAxis();
+}
+
+void TFMain::showMeasured(Channel c, float accepted) {
+    const double shown = RoundToTenth(accepted);
+    valueBoxes()[static_cast<std::size_t>(seriesIndex(c))]->setText(ValueText(shown));
+    addPoint(seriesIndex(c), shown);
+    testLimits(c, accepted);
+}
+
+void TFMain::showOptical(Channel c, float mantissa, float rangeCode) {
+    QLabel* box = valueBoxes()[static_cast<std::size_t>(seriesIndex(c))];
+    if (const auto text = opticalBoxText(mantissa, rangeCode))
+        box->setText(*text);
+    if (isKnownRangeCode(rangeCode))
+        addPoint(seriesIndex(c), opticalLogValue(mantissa, rangeCode));
+    testLimits(c, scaledOpticalValue(mantissa, rangeCode));
+}
+
+void TFMain::testLimits(Channel c, float value) {
+    QLabel* box = valueBoxes()[static_cast<std::size_t>(seriesIndex(c))];
+    const LimitControls limits = limitControls(c);
+    const bool enabled = limits.enable && limits.enable->isChecked();
+    const bool alarm = enabled && LimitAlarm(value, true, limits.min->text(), limits.max->text());
+    if (alarm && FOptions && FOptions->CheckBoxBeep->isChecked())
+        Beeper->beep();
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Window, alarm ? QColor(0xFF, 0x00, 0x00)
+                                         : QApplication::palette().color(QPalette::Window));
+    box->setPalette(pal);
+}
+
+void TFMain::addPoint(int seriesIndex, double y) {
+    Log.append(seriesIndex, y, now());
+}
+
+void TFMain::moveTimeAxis() {
+    if (const auto range = timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount))
+        ChartValue->xAxis->setRange(range->min, range->max);
+    ChartValue->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFMain::ButtonClearClick() {
+    Log.clear();
+    for (QLabel* box : valueBoxes())
+        box->setText(QStringLiteral("0.0"));
+    ChartValue->replot(QCustomPlot::rpQueuedReplot);
+}

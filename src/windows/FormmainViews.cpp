@@ -1,0 +1,92 @@
+// The chart's two views and the settings window's pushes to the chart.
+#include "Formmain.h"
+#include "Formoptions.h"
+#include "Forms.h"
+#include "LogGraph.h"
+
+#include <QCheckBox>
+#include <QSlider>
+#include <qcustomplot.h>
+
+namespace {
+
+struct ViewSettings {
+    double axisMin;
+    double axisMax;
+    bool logarithmic;
+    const char* title;
+    int upperMax;
+    int lowerMax;
+    int tick;
+    bool climaticShown;
+};
+
+constexpr ViewSettings Climatic{-30, 100, false, "", 100, 99, 2, true};
+constexpr ViewSettings Optical{0, 200000, true, "Log10", 200000, 199999, 4000, false};
+
+} // namespace
+
+void TFMain::setLeftAxisMaximum(double value) {
+    ChartValue->yAxis->setRangeUpper(value);
+    ChartValue->replot();
+}
+
+void TFMain::setLeftAxisMinimum(double value) {
+    ChartValue->yAxis->setRangeLower(value);
+    ChartValue->replot();
+}
+
+void TFMain::setSeriesShown(int seriesIndex, bool shown) {
+    if (seriesIndex < 0 || seriesIndex >= 10)
+        return;
+    series()[static_cast<std::size_t>(seriesIndex)]->setVisible(shown);
+    ChartValue->replot();
+}
+
+static void applyView(TFMain* w, const ViewSettings& v, bool climatic) {
+    QCPAxis* left = w->ChartValue->yAxis;
+    left->setRangeLower(v.axisMin);
+    w->N11->setChecked(climatic);
+    w->N12->setChecked(!climatic);
+    left->setRangeUpper(v.axisMax);
+    if (v.logarithmic) {
+        left->setScaleType(QCPAxis::stLogarithmic);
+        left->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
+    } else {
+        left->setScaleType(QCPAxis::stLinear);
+        left->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    }
+    left->setLabel(QString::fromUtf8(v.title));
+
+    if (FOptions) {
+        FOptions->TrackBarYMax->setMaximum(v.upperMax);
+        FOptions->TrackBarYMax->setValue(v.upperMax);
+        FOptions->TrackBarYMax->setTickInterval(v.tick);
+        FOptions->TrackBarYMin->setMaximum(v.lowerMax);
+        FOptions->TrackBarYMin->setValue(0);
+        FOptions->TrackBarYMin->setTickInterval(v.tick);
+    }
+
+    const auto s = w->series();
+    for (int i : {0, 1, 2, 3, 4})
+        s[static_cast<std::size_t>(i)]->setVisible(v.climaticShown);
+    for (int i : {7, 8, 9})
+        s[static_cast<std::size_t>(i)]->setVisible(!v.climaticShown);
+
+    if (FOptions) {
+        for (QCheckBox* b : {FOptions->CheckBox1T, FOptions->CheckBox1RH, FOptions->CheckBox1Tvl,
+                             FOptions->CheckBox1Ttr, FOptions->CheckBox1V})
+            b->setChecked(v.climaticShown);
+        for (QCheckBox* b : {FOptions->CheckBox1E, FOptions->CheckBox1L, FOptions->CheckBox1UV})
+            b->setChecked(!v.climaticShown);
+    }
+    w->ChartValue->replot();
+}
+
+void TFMain::N11Click() {
+    applyView(this, Climatic, true);
+}
+
+void TFMain::N12Click() {
+    applyView(this, Optical, false);
+}

@@ -1,0 +1,49 @@
+#include "Forms.h"
+
+#include "Formhelp.h"
+#include "Formlogo.h"
+#include "Formmain.h"
+#include "Formoptions.h"
+#include "Formstat.h"
+#include "link/Rcpthread.h"
+#include "link/Unitcomport.h"
+
+TFMain* FMain = nullptr;
+TFStat* FStat = nullptr;
+TFOptions* FOptions = nullptr;
+TFLogo* FLogo = nullptr;
+TFHelp* FHelp = nullptr;
+MyThread* SearchThread = nullptr;
+
+void InitialiseMainModule() {
+    ComPort.PortLabel = QStringLiteral("COM*");
+    if (!SearchThread)
+        SearchThread = new MyThread;
+}
+
+void CreateForms() {
+    FMain = new TFMain;
+    FStat = new TFStat;
+    FOptions = new TFOptions;
+    FLogo = new TFLogo;
+    FHelp = new TFHelp;
+    FMain->connectSecondaryWindows();
+}
+
+void DestroyForms() {
+    if (SearchThread) {
+        SearchThread->requestStop();
+        delete SearchThread; // joins: at most the probe under way
+        SearchThread = nullptr;
+    }
+    delete FHelp;
+    delete FLogo;
+    delete FOptions;
+    delete FStat;
+    delete FMain;
+    FHelp = nullptr;
+    FLogo = nullptr;
+    FOptions = nullptr;
+    FStat = nullptr;
+    FMain = nullptr;
+}
