@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QThread>
 #include <QTimer>
 #include <qcustomplot.h>
 
@@ -94,7 +95,13 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
-TFMain::~TFMain() = default;
+TFMain::~TFMain() {
+    // A workbook being written is finished, not cut off.
+    if (m_exportThread) {
+        m_exportThread->wait();
+        delete m_exportThread;
+    }
+}
 
 std::array<LogGraph*, 10> TFMain::series() const {
     return {Series1, Series2, Series3, Series4, Series5,

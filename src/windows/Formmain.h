@@ -18,6 +18,7 @@ class QLabel;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
+class QThread;
 class QTimer;
 class AlarmTone;
 class LogGraph;
@@ -118,6 +119,14 @@ public:
     std::function<void(const QString& title, const QString& text)> ShowMessage;
     AlarmTone* Beeper = nullptr;
 
+    // Waits for an export under way (tests, program end).
+    void waitForExport();
+    // Message M3: a file that could not be written, with the system's reason.
+    static QString failureText(const QString& fileName, const QString& reason);
+
+signals:
+    void exportFinished(bool ok);
+
 public slots:
     // Start-up, detection and run control.
     void FormCreate();
@@ -170,4 +179,6 @@ private:
     void ExportToWorkbook(const QString& fileName);
     void toggle(QWidget* window);
     QDateTime now() const;
+
+    QThread* m_exportThread = nullptr;
 };
