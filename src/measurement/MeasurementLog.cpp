@@ -5,30 +5,43 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+constexpr qint64 SecondsPerDay = 86400;
+}
+
 void MeasurementLog::append(int series, double value, const QDateTime& when) {
-    const qint64 seconds = when.toSecsSinceEpoch();
-    if (!m_baseSeconds)
-        m_baseSeconds = seconds;
+    const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
+    const QDate date = local.date();
+    if (!m_baseDate.isValid())
+        m_baseDate = date;
+    const qint64 seconds =
+        m_baseDate.daysTo(date) * SecondsPerDay + local.time().msecsSinceStartOfDay() / 1000;
     // A clock set back before the base gives negative offsets; 68 years either way fit.
-    const qint64 offset =
-        std::clamp<qint64>(seconds - *m_baseSeconds, std::numeric_limits<qint32>::min() + 1,
-                           std::numeric_limits<qint32>::max());
+    const qint64 offset = std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min() + 1,
+                                             std::numeric_limits<qint32>::max());
     m_series[index(series)].append(value, static_cast<qint32>(offset));
 }
 
 void MeasurementLog::clear() {
     for (LogSeries& s : m_series)
         s.clear();
-    m_baseSeconds.reset();
+    m_baseDate = QDate();
 }
 
 QDateTime MeasurementLog::time(int series, qsizetype i) const {
-    return QDateTime::fromSecsSinceEpoch(m_baseSeconds.value_or(0) +
-                                         m_series[index(series)].seconds(i));
+    const qint64 seconds = m_series[index(series)].seconds(i);
+    const qint64 days =
+        seconds >= 0 ? seconds / SecondsPerDay : -((-seconds + SecondsPerDay - 1) / SecondsPerDay);
+    const qint64 ofDay = seconds - days * SecondsPerDay;
+    return QDateTime(m_baseDate.addDays(days),
+                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000)));
 }
 
 QString MeasurementLog::TimeLabel(int series, qsizetype i) const {
-    return RegionalSettings::longTime(time(series, i).time());
+    const qint64 seconds = m_series[index(series)].seconds(i);
+    const qint64 ofDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
+    return RegionalSettings::longTime(
+        QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000)));
 }
 
 std::size_t MeasurementLog::memoryUsage() const {

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <array>
-#include <optional>
 
 // The points the polls have collected since start or the last clearing: ten series in
 // channel order (index 0 = Series1 ... 9 = Series10). Point i of a series has X = i, a Y
@@ -26,7 +25,7 @@ public:
     qsizetype count(int series) const { return m_series[index(series)].count(); }
     bool isEmpty(int series) const { return count(series) == 0; }
     double y(int series, qsizetype i) const { return m_series[index(series)].y(i); }
-    // The poll time of a point, to the second, in local time.
+    // The poll time of a point, to the second, as the local clock showed it.
     QDateTime time(int series, qsizetype i) const;
     // The point's label: its time of day in the regional long time format.
     QString TimeLabel(int series, qsizetype i) const;
@@ -44,6 +43,8 @@ private:
     static std::size_t index(int series) { return static_cast<std::size_t>(series); }
 
     std::array<LogSeries, SeriesCount> m_series;
-    // Poll times are kept as seconds from the first point after start or clearing.
-    std::optional<qint64> m_baseSeconds;
+    // Poll times are kept as local wall-clock seconds from the midnight before the first
+    // point after start or clearing: a label is then plain arithmetic, with no time-zone
+    // lookup, and shows what the clock showed when the point was taken.
+    QDate m_baseDate;
 };

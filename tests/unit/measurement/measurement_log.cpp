@@ -1,0 +1,249 @@
+#include "measurement/ChannelConfiguration.h"
+#include "measurement/MeasurementLog.h"
+#include "measurement/OpticalDisplay.h"
+#include "measurement/RegionalSettings.h"
+#include "measurement/Rounding.h"
+#include "measurement/TimeAxis.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <limits>
+
+namespace {
+// Logs one answered poll the way the channel steps do: one point per processed channel,
+// optical points only for known range codes.
+void logPoll(MeasurementLog& log, int model, int head, const QDateTime& when, float eRange = 0) {
+    const ChannelSet s = processedChannels(model, head);
+    const Channel order[] = {Channel::T, Channel::RH, Channel::WetBulb, Channel::DewPoint,
+                             Channel::V, Channel::E,  Channel::L,       Channel::UV};
+    for (Channel c : order) {
+        if (!s.contains(c))
+            continue;
+        if (c == Channel::E && !isKnownRangeCode(eRange))
+            continue;
+        log.append(c, 1.0 + seriesIndex(c), when);
+    }
+}
+
+const QDateTime noon(QDate(2024, 3, 1), QTime(12, 0, 0));
+} // namespace
+
+class MeasurementLogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { RegionalSettings::resetToSystem(); }
+
+    void threePollsOfModel60() {
+        MeasurementLog log;
+        for (int i = 0; i < 3; ++i)
+            logPoll(log, 60, 0, noon.addSecs(3 * i));
+        for (Channel c : {Channel::T, Channel::RH, Channel::WetBulb, Channel::DewPoint, Channel::V})
+            QCOMPARE(log.count(seriesIndex(c)), 3);
+        for (Channel c :
+             {Channel::HeatStress, Channel::BlackGlobe, Channel::E, Channel::L, Channel::UV})
+            QVERIFY(log.isEmpty(seriesIndex(c)));
+        const auto axis = timeAxisStep(log, 60, 0, 100);
+        QVERIFY(axis.has_value());
+        QCOMPARE(axis->min, -98.0);
+        QCOMPARE(axis->max, 2.0);
+    }
+
+    void axisFollowsTheNewestPoint_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("head");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<int>("visible");
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::newRow("150 polls, 100 visible") << 60 << 0 << 150 << 100 << 49.0 << 149.0;
+        QTest::newRow("150 polls, 500 visible") << 60 << 0 << 150 << 500 << -351.0 << 149.0;
+        QTest::newRow("one poll") << 50 << 0 << 1 << 100 << -100.0 << 0.0;
+        QTest::newRow("head 1 follows UV") << 65 << 1 << 7 << 100 << -94.0 << 6.0;
+        QTest::newRow("head 2 follows V") << 65 << 2 << 7 << 300 << -294.0 << 6.0;
+    }
+
+    void axisFollowsTheNewestPoint() {
+        QFETCH(int, model);
+        QFETCH(int, head);
+        QFETCH(int, polls);
+        QFETCH(int, visible);
+        QFETCH(double, min);
+        QFETCH(double, max);
+        MeasurementLog log;
+        for (int i = 0; i < polls; ++i)
+            logPoll(log, model, head, noon.addSecs(i));
+        const auto axis = timeAxisStep(log, model, head, visible);
+        QVERIFY(axis.has_value());
+        QCOMPARE(axis->min, min);
+        QCOMPARE(axis->max, max);
+    }
+
+    void emptyReferenceSeriesLeavesTheAxis() {
+        MeasurementLog log;
+        logPoll(log, 65, 0, noon); // head 0 processes nothing
+        QVERIFY(!timeAxisStep(log, 65, 0, 100).has_value());
+        log.append(Channel::L, 5, noon); // head 1 before its first UV point
+        QVERIFY(!timeAxisStep(log, 65, 1, 100).has_value());
+    }
+
+    void unknownRangeCodeLagsItsSeries() {
+        MeasurementLog log;
+        logPoll(log, 61, 0, noon);
+        logPoll(log, 61, 0, noon.addSecs(3), 7);
+        logPoll(log, 61, 0, noon.addSecs(6));
+        QCOMPARE(log.count(seriesIndex(Channel::V)), 3);
+        QCOMPARE(log.count(seriesIndex(Channel::L)), 3);
+        QCOMPARE(log.count(seriesIndex(Channel::E)), 2);
+        // E's second point belongs to the third poll.
+        QCOMPARE(log.time(seriesIndex(Channel::E), 1), noon.addSecs(6));
+        QCOMPARE(log.time(seriesIndex(Channel::V), 1), noon.addSecs(3));
+    }
+
+    void clearStartsAgainAtZero() {
+        MeasurementLog log;
+        for (int i = 0; i < 5; ++i)
+            logPoll(log, 61, 0, noon.addSecs(i));
+        log.clear();
+        for (int s = 0; s < MeasurementLog::SeriesCount; ++s) {
+            QVERIFY(log.isEmpty(s));
+            QCOMPARE(log.minY(s), 0.0);
+            QCOMPARE(log.maxY(s), 0.0);
+        }
+        QVERIFY(!timeAxisStep(log, 61, 0, 100).has_value());
+        // A poll a day later: its label is its own time, not offset from the old base.
+        const QDateTime later = noon.addDays(1).addSecs(3725);
+        logPoll(log, 61, 0, later);
+        QCOMPARE(log.count(seriesIndex(Channel::V)), 1);
+        QCOMPARE(log.time(seriesIndex(Channel::V), 0), later);
+        QCOMPARE(timeAxisStep(log, 61, 0, 100)->max, 0.0);
+    }
+
+    void yIsRoundedToTenthsExactly() {
+        // Whatever the storage, a point's Y is exactly the double RoundToTenth gives.
+        MeasurementLog log;
+        QRandomGenerator rng(1234);
+        QVector<double> given;
+        for (int i = 0; i < 20000; ++i) {
+            const double v = (rng.generateDouble() - 0.5) * std::pow(10.0, rng.bounded(-2, 9));
+            given << v;
+            log.append(0, v, noon);
+        }
+        const double special[] = {0.05,   0.15,    -0.05,
+                                  2.0e8,  -2.0e8,  3.0e9,
+                                  -3.0e9, 1.0e300, std::numeric_limits<double>::infinity(),
+                                  -0.0};
+        for (double v : special) {
+            given << v;
+            log.append(0, v, noon);
+        }
+        QCOMPARE(log.count(0), given.size());
+        for (qsizetype i = 0; i < given.size(); ++i)
+            QCOMPARE(log.y(0, i), RoundToTenth(given[i]));
+    }
+
+    void minMaxAsPointsArrive_data() {
+        QTest::addColumn<QVector<double>>("values");
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::newRow("one") << QVector<double>{3.3} << 3.3 << 3.3;
+        QTest::newRow("all negative") << QVector<double>{-5.0, -1.2, -30.04} << -30.0 << -1.2;
+        QTest::newRow("mixed") << QVector<double>{0.0, 7.25, -0.06, 4.0} << -0.1 << 7.2;
+        QTest::newRow("beyond 32-bit tenths")
+            << QVector<double>{1.0, 5.0e9, -2.5e9} << -2.5e9 << 5.0e9;
+        QTest::newRow("not a number skipped")
+            << QVector<double>{qQNaN(), 2.0, qQNaN(), -1.0} << -1.0 << 2.0;
+    }
+
+    void minMaxAsPointsArrive() {
+        QFETCH(QVector<double>, values);
+        QFETCH(double, min);
+        QFETCH(double, max);
+        MeasurementLog log;
+        for (double v : values)
+            log.append(Channel::E, v, noon);
+        QCOMPARE(log.minY(seriesIndex(Channel::E)), min);
+        QCOMPARE(log.maxY(seriesIndex(Channel::E)), max);
+        double lo = 0;
+        double hi = 0;
+        log.series(seriesIndex(Channel::E)).rangeMinMax(0, values.size(), lo, hi);
+        QCOMPARE(lo, min);
+        QCOMPARE(hi, max);
+    }
+
+    void rangeMinMaxAcrossChunks() {
+        MeasurementLog log;
+        const qsizetype n = 3 * LogSeries::ChunkSize + 17;
+        for (qsizetype i = 0; i < n; ++i)
+            log.append(1, static_cast<double>((i * 7919) % 1000) / 10.0 - 50.0, noon);
+        const LogSeries& s = log.series(1);
+        const std::pair<qsizetype, qsizetype> ranges[] = {{0, 1},   {5, 6000},  {4095, 4097},
+                                                          {100, n}, {n - 3, n}, {0, n}};
+        for (const auto& [from, to] : ranges) {
+            double lo = 0;
+            double hi = 0;
+            s.rangeMinMax(from, to, lo, hi);
+            double elo = s.y(from);
+            double ehi = s.y(from);
+            for (qsizetype i = from; i < to; ++i) {
+                elo = std::min(elo, s.y(i));
+                ehi = std::max(ehi, s.y(i));
+            }
+            QCOMPARE(lo, elo);
+            QCOMPARE(hi, ehi);
+        }
+    }
+
+    void labels_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("label");
+        const QLocale ru(QLocale::Russian, QLocale::Russia);
+        const QLocale en(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("ru afternoon") << ru << QTime(14, 5, 9) << "14:05:09";
+        QTest::newRow("ru morning") << ru << QTime(9, 0, 5) << "09:00:05";
+        QTest::newRow("en afternoon") << en << QTime(14, 5, 9) << "2:05:09 PM";
+        QTest::newRow("en morning") << en << QTime(9, 0, 5) << "9:00:05 AM";
+    }
+
+    void labels() {
+        QFETCH(QLocale, locale);
+        QFETCH(QTime, time);
+        QFETCH(QString, label);
+        MeasurementLog log;
+        log.append(Channel::V, 1.0, QDateTime(QDate(2024, 3, 1), QTime(8, 0)));
+        log.append(Channel::V, 1.0, QDateTime(QDate(2024, 3, 1), time));
+        // Formatted when asked, so a change of regional settings shows at once.
+        RegionalSettings::setLocale(locale);
+        QCOMPARE(log.TimeLabel(seriesIndex(Channel::V), 1), label);
+    }
+
+    void timesAcrossMidnightAndClockSetBack() {
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        const QDateTime lateEvening(QDate(2024, 3, 1), QTime(23, 59, 58));
+        const QDateTime pastMidnight(QDate(2024, 3, 2), QTime(0, 0, 1));
+        const QDateTime setBack(QDate(2024, 2, 29), QTime(22, 0, 0));
+        for (const QDateTime& t : {lateEvening, pastMidnight, setBack})
+            log.append(Channel::T, 20, t);
+        QCOMPARE(log.TimeLabel(0, 0), QStringLiteral("23:59:58"));
+        QCOMPARE(log.TimeLabel(0, 1), QStringLiteral("00:00:01"));
+        QCOMPARE(log.TimeLabel(0, 2), QStringLiteral("22:00:00"));
+        QCOMPARE(log.time(0, 1), pastMidnight);
+        QCOMPARE(log.time(0, 2), setBack);
+    }
+
+    void memoryStaysCompact() {
+        MeasurementLog log;
+        const int n = 100000;
+        for (int i = 0; i < n; ++i)
+            for (int s : {0, 1, 2, 3, 4, 7, 8, 9})
+                log.append(s, i * 0.1, noon);
+        const double perPoint = static_cast<double>(log.memoryUsage()) / (8.0 * n);
+        QVERIFY2(perPoint <= 9.0, qPrintable(QString::number(perPoint)));
+    }
+};
+
+QTEST_GUILESS_MAIN(MeasurementLogTest)
+#include "measurement_log.moc"
