@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QTextEdit;
+
+// The splash card: the logo and four blocks of the maker's details. Any click on any
+// part of it closes it.
+class TFLogo : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFLogo(QWidget* parent = nullptr);
+
+    QFrame* PanelLogo = nullptr;
+    QLabel* ImageVilta = nullptr;
+    QFrame* PanelAtributi = nullptr;
+    QTextEdit* Memo1 = nullptr;
+    QTextEdit* Memo2 = nullptr;
+    QTextEdit* Memo3 = nullptr;
+    QTextEdit* Memo4 = nullptr;
+
+public slots:
+    void PanelLogoClick();
+    void ImageViltaClick();
+    void PanelAtributiClick();
+    void Memo1Click();
+    void Memo2Click();
+    void Memo3Click();
+    void Memo4Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QTextEdit* memo(const QRect& place, const QStringList& lines, int pointSize, bool italic);
+
+    bool m_placed = false;
+};

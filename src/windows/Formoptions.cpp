@@ -1,0 +1,294 @@
+#include "Formoptions.h"
+
+#include "CentreOnScreen.h"
+#include "MaskedTimeEdit.h"
+#include "measurement/VisiblePointCount.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+// Series of the visibility boxes, in channel order.
+constexpr int SeriesT = 0, SeriesRH = 1, SeriesTvl = 2, SeriesTtr = 3, SeriesV = 4, SeriesE = 7,
+              SeriesL = 8, SeriesUV = 9;
+
+QCheckBox* checkBox(QWidget* parent, const QString& caption, const QRect& place, bool checked,
+                    bool enabled) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setGeometry(place);
+    box->setChecked(checked);
+    box->setEnabled(enabled);
+    return box;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y) {
+    auto* l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel* sunkenText(QWidget* parent, const QString& text, const QRect& place) {
+    auto* l = new QLabel(text, parent);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setGeometry(place);
+    return l;
+}
+
+QSlider* trackBar(QWidget* parent, const QRect& place, int minimum, int maximum, int position,
+                  int tick, QSlider::TickPosition ticks) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setGeometry(place);
+    bar->setRange(minimum, maximum);
+    bar->setValue(position);
+    bar->setSingleStep(1);
+    bar->setPageStep(2);
+    bar->setTickInterval(tick);
+    bar->setTickPosition(ticks);
+    return bar;
+}
+
+QLineEdit* limitField(QWidget* parent, int x, int y) {
+    auto* field = new QLineEdit(QStringLiteral("0.0"), parent);
+    field->setGeometry(x, y, 35, 21);
+    return field;
+}
+} // namespace
+
+TFOptions::TFOptions(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("FOptions"));
+    setWindowTitle(QStringLiteral("Настройки"));
+    QFont f = font();
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(8);
+    setFont(f);
+    setFixedSize(595, 343);
+
+    buildSeriesGroup();
+    buildTimerGroup();
+    buildLimitsGroup();
+    buildScaleGroup();
+    buildIntervalGroup();
+
+    ButtonClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    ButtonClose->setGeometry(2, 316, 287, 25);
+
+    // Only now: the start captions are not what the handlers would write.
+    connectHandlers();
+}
+
+void TFOptions::buildSeriesGroup() {
+    GroupBoxSeries = new QGroupBox(QStringLiteral("Измеряемые параметры"), this);
+    GroupBoxSeries->setGeometry(2, 4, 287, 229);
+    QWidget* g = GroupBoxSeries;
+    auto row = [](int top) { return QRect(8, top, 273, 17); };
+    CheckBox1T = checkBox(g, QStringLiteral("Температура t, *С"), row(16), true, false);
+    CheckBox1RH =
+        checkBox(g, QStringLiteral("Относительная влажность RH, %"), row(32), true, false);
+    CheckBox1Tvl = checkBox(g, QStringLiteral("Температура влажного термометра tвл., *С"), row(56),
+                            true, false);
+    CheckBox1Ttr =
+        checkBox(g, QStringLiteral("Температура точки росы tтр., *С"), row(72), true, false);
+    CheckBox1V =
+        checkBox(g, QStringLiteral("Скорость движения воздуха V, м/с"), row(96), true, false);
+    CheckBox1VR = checkBox(g, QStringLiteral("Расход, м/с"), row(112), false, false);
+    CheckBox5 =
+        checkBox(g, QStringLiteral("Индекс тепловой нагрузки среды THC"), row(136), false, false);
+    CheckBox2 = checkBox(g, QStringLiteral("Температура сферы tсф., *С"), row(152), false, false);
+    CheckBox1E = checkBox(g, QStringLiteral("Освещённость E, лк"), row(176), false, false);
+    CheckBox1L = checkBox(g, QStringLiteral("Яркость L, Кд/м"), row(192), false, false);
+    CheckBox1UV = checkBox(g, QStringLiteral("Энергетическая освещённость UV, мВт/м"), row(208),
+                           false, false);
+}
+
+void TFOptions::buildTimerGroup() {
+    GroupBoxTimer = new QGroupBox(QStringLiteral("Таймер"), this);
+    GroupBoxTimer->setGeometry(2, 236, 287, 73);
+    QWidget* g = GroupBoxTimer;
+    CheckBoxTimer = checkBox(g, QStringLiteral("Вкл./Выкл."), QRect(8, 32, 97, 17), false, true);
+    label(g, QStringLiteral("Начало измерений"), 128, 20);
+    MaskEditTimeN = new MaskedTimeEdit(g);
+    MaskEditTimeN->setGeometry(245, 16, 35, 21);
+    label(g, QStringLiteral("Конец измерений"), 128, 48);
+    MaskEditTimeK = new MaskedTimeEdit(g);
+    MaskEditTimeK->setGeometry(245, 44, 35, 21);
+}
+
+void TFOptions::buildLimitsGroup() {
+    GroupBoxLimits = new QGroupBox(QStringLiteral("Критические уровни"), this);
+    GroupBoxLimits->setGeometry(296, 4, 297, 145);
+    QWidget* g = GroupBoxLimits;
+    // Two columns of channels, each row a box and its lower and upper field.
+    const int boxX[2] = {8, 152};
+    const int fieldX[2] = {56, 196};
+    const int rowY[3] = {32, 60, 88};
+    for (int column = 0; column < 2; ++column) {
+        label(g, QStringLiteral("min"), fieldX[column] + 8, 16);
+        label(g, QStringLiteral("max"), fieldX[column] + 48, 16);
+    }
+    auto box = [&](const QString& caption, int column, int row) {
+        return checkBox(g, caption, QRect(boxX[column], rowY[row] + 2, 46, 17), false, false);
+    };
+    auto field = [&](int column, int row, int which) {
+        return limitField(g, fieldX[column] + which * 40, rowY[row]);
+    };
+    CheckBoxT = box(QStringLiteral("t"), 0, 0);
+    EditTmin = field(0, 0, 0);
+    EditTmax = field(0, 0, 1);
+    CheckBoxRH = box(QStringLiteral("RH"), 0, 1);
+    EditRHmin = field(0, 1, 0);
+    EditRHmax = field(0, 1, 1);
+    CheckBoxV = box(QStringLiteral("V"), 0, 2);
+    EditVmin = field(0, 2, 0);
+    EditVmax = field(0, 2, 1);
+    CheckBoxE = box(QStringLiteral("E"), 1, 0);
+    EditEmin = field(1, 0, 0);
+    EditEmax = field(1, 0, 1);
+    CheckBoxL = box(QStringLiteral("L"), 1, 1);
+    EditLmin = field(1, 1, 0);
+    EditLmax = field(1, 1, 1);
+    CheckBoxUV = box(QStringLiteral("UV"), 1, 2);
+    EditUVmin = field(1, 2, 0);
+    EditUVmax = field(1, 2, 1);
+
+    CheckBoxBeep = new QCheckBox(QStringLiteral("звуковая индикация"), g);
+    CheckBoxBeep->adjustSize();
+    CheckBoxBeep->move((g->width() - CheckBoxBeep->width()) / 2, 118);
+}
+
+void TFOptions::buildScaleGroup() {
+    GroupBoxScale = new QGroupBox(QStringLiteral("Масштаб"), this);
+    GroupBoxScale->setGeometry(296, 152, 297, 129);
+    QWidget* g = GroupBoxScale;
+    label(g, QStringLiteral("Y"), 168, 12);
+    StaticTextYMax = sunkenText(g, QStringLiteral("Max 100"), QRect(4, 30, 45, 17));
+    TrackBarYMax = trackBar(g, QRect(52, 24, 241, 25), 1, 100, 100, 2, QSlider::TicksAbove);
+    StaticTextYMin = sunkenText(g, QStringLiteral("Min 0"), QRect(4, 56, 45, 17));
+    TrackBarYMin = trackBar(g, QRect(52, 50, 241, 25), 0, 99, 0, 2, QSlider::TicksBelow);
+    label(g, QStringLiteral("X"), 168, 78);
+    StaticTextXKol = sunkenText(g, QStringLiteral("Kol 100"), QRect(4, 100, 45, 17));
+    TrackBarXKol = trackBar(g, QRect(52, 94, 241, 25), 100, 500, 100, 10, QSlider::TicksBelow);
+}
+
+void TFOptions::buildIntervalGroup() {
+    GroupBoxInterval = new QGroupBox(QStringLiteral("Интервал"), this);
+    GroupBoxInterval->setGeometry(296, 284, 297, 57);
+    QWidget* g = GroupBoxInterval;
+    LabelInterv = new QLabel(QStringLiteral("Интервал измерений, 3 сек."), g);
+    LabelInterv->setGeometry(8, 14, 281, 15);
+    label(g, QStringLiteral("3"), 10, 34);
+    TrackBarInterv = trackBar(g, QRect(24, 28, 240, 25), 3, 600, 3, 9, QSlider::TicksBelow);
+    label(g, QStringLiteral("600"), 268, 34);
+}
+
+void TFOptions::connectHandlers() {
+    connect(TrackBarYMax, &QSlider::valueChanged, this, &TFOptions::TrackBarYMaxChange);
+    connect(TrackBarYMin, &QSlider::valueChanged, this, &TFOptions::TrackBarYMinChange);
+    connect(TrackBarXKol, &QSlider::valueChanged, this, &TFOptions::TrackBarXKolChange);
+    connect(TrackBarInterv, &QSlider::valueChanged, this, &TFOptions::TrackBarIntervChange);
+    // toggled, not clicked: setting a box in code must run the same reaction.
+    connect(CheckBox1T, &QCheckBox::toggled, this, &TFOptions::CheckBox1TClick);
+    connect(CheckBox1RH, &QCheckBox::toggled, this, &TFOptions::CheckBox1RHClick);
+    connect(CheckBox1Tvl, &QCheckBox::toggled, this, &TFOptions::CheckBox1TvlClick);
+    connect(CheckBox1Ttr, &QCheckBox::toggled, this, &TFOptions::CheckBox1TtrClick);
+    connect(CheckBox1V, &QCheckBox::toggled, this, &TFOptions::CheckBox1VClick);
+    connect(CheckBox1VR, &QCheckBox::toggled, this, &TFOptions::CheckBox1VClick);
+    connect(CheckBox1E, &QCheckBox::toggled, this, &TFOptions::CheckBox1EClick);
+    connect(CheckBox1L, &QCheckBox::toggled, this, &TFOptions::CheckBox1LClick);
+    connect(CheckBox1UV, &QCheckBox::toggled, this, &TFOptions::CheckBox1UVClick);
+    connect(ButtonClose, &QPushButton::clicked, this, &TFOptions::ButtonCloseClick);
+}
+
+void TFOptions::TrackBarYMaxChange() {
+    const int position = TrackBarYMax->value();
+    if (position > TrackBarYMin->value()) {
+        emit leftAxisMaxChanged(static_cast<double>(position));
+        StaticTextYMax->setText(QStringLiteral("Max ") + QString::number(position));
+    } else {
+        // Re-enters this handler with the new position, which then sets axis and caption.
+        TrackBarYMax->setValue(TrackBarYMin->value() + 1);
+    }
+}
+
+void TFOptions::TrackBarYMinChange() {
+    const int position = TrackBarYMin->value();
+    if (position < TrackBarYMax->value()) {
+        emit leftAxisMinChanged(static_cast<double>(position));
+        StaticTextYMin->setText(QStringLiteral("Min ") + QString::number(position));
+    } else {
+        TrackBarYMin->setValue(TrackBarYMax->value() - 1);
+    }
+}
+
+void TFOptions::TrackBarXKolChange() {
+    VisiblePointCount = TrackBarXKol->value();
+    StaticTextXKol->setText(QString::number(VisiblePointCount));
+    emit visiblePointCountChanged(VisiblePointCount);
+}
+
+void TFOptions::TrackBarIntervChange() {
+    const int seconds = TrackBarInterv->value();
+    emit pollIntervalChanged(seconds * 1000);
+    // Latin c, e, k: the caption has always read so after a move.
+    LabelInterv->setText(QStringLiteral("Интервал измерений, ") + QString::number(seconds) +
+                         QStringLiteral(" cek."));
+}
+
+void TFOptions::CheckBox1TClick() {
+    emit seriesVisibilityChanged(SeriesT, CheckBox1T->isChecked());
+}
+
+void TFOptions::CheckBox1RHClick() {
+    emit seriesVisibilityChanged(SeriesRH, CheckBox1RH->isChecked());
+}
+
+void TFOptions::CheckBox1TvlClick() {
+    emit seriesVisibilityChanged(SeriesTvl, CheckBox1Tvl->isChecked());
+}
+
+void TFOptions::CheckBox1TtrClick() {
+    emit seriesVisibilityChanged(SeriesTtr, CheckBox1Ttr->isChecked());
+}
+
+// Also the reaction of CheckBox1VR, which therefore only re-applies the state of
+// CheckBox1V: the flow box itself is read by the statistics window.
+void TFOptions::CheckBox1VClick() {
+    emit seriesVisibilityChanged(SeriesV, CheckBox1V->isChecked());
+}
+
+void TFOptions::CheckBox1EClick() {
+    emit seriesVisibilityChanged(SeriesE, CheckBox1E->isChecked());
+}
+
+void TFOptions::CheckBox1LClick() {
+    emit seriesVisibilityChanged(SeriesL, CheckBox1L->isChecked());
+}
+
+void TFOptions::CheckBox1UVClick() {
+    emit seriesVisibilityChanged(SeriesUV, CheckBox1UV->isChecked());
+}
+
+void TFOptions::ButtonCloseClick() {
+    close();
+}
+
+void TFOptions::showEvent(QShowEvent* event) {
+    if (!m_placed) {
+        m_placed = true;
+        centreOnScreen(this);
+    }
+    QWidget::showEvent(event);
+}
+
+void TFOptions::closeEvent(QCloseEvent* event) {
+    // The window lives as long as the program; closing it only hides it.
+    hide();
+    event->ignore();
+}

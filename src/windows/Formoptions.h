@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QWidget>
+
+class MaskedTimeEdit;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+// The settings window. Its controls are the settings: other windows read them where
+// they need a value. The axis limits, the point count, the poll interval and the series
+// visibility are also pushed through the signals below, emitted from inside the
+// handlers, so that a cascade of changes reaches the consumers in its own order.
+class TFOptions : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFOptions(QWidget* parent = nullptr);
+
+    // "Измеряемые параметры": which series the main chart draws.
+    QGroupBox* GroupBoxSeries = nullptr;
+    QCheckBox* CheckBox1T = nullptr;
+    QCheckBox* CheckBox1RH = nullptr;
+    QCheckBox* CheckBox1Tvl = nullptr;
+    QCheckBox* CheckBox1Ttr = nullptr;
+    QCheckBox* CheckBox1V = nullptr;
+    QCheckBox* CheckBox1VR = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox1E = nullptr;
+    QCheckBox* CheckBox1L = nullptr;
+    QCheckBox* CheckBox1UV = nullptr;
+
+    // "Масштаб".
+    QGroupBox* GroupBoxScale = nullptr;
+    QSlider* TrackBarYMax = nullptr;
+    QSlider* TrackBarYMin = nullptr;
+    QSlider* TrackBarXKol = nullptr;
+    QLabel* StaticTextYMax = nullptr;
+    QLabel* StaticTextYMin = nullptr;
+    QLabel* StaticTextXKol = nullptr;
+
+    // "Интервал".
+    QGroupBox* GroupBoxInterval = nullptr;
+    QSlider* TrackBarInterv = nullptr;
+    QLabel* LabelInterv = nullptr;
+
+    // "Критические уровни".
+    QGroupBox* GroupBoxLimits = nullptr;
+    QCheckBox* CheckBoxT = nullptr;
+    QCheckBox* CheckBoxRH = nullptr;
+    QCheckBox* CheckBoxV = nullptr;
+    QCheckBox* CheckBoxE = nullptr;
+    QCheckBox* CheckBoxL = nullptr;
+    QCheckBox* CheckBoxUV = nullptr;
+    QLineEdit* EditTmin = nullptr;
+    QLineEdit* EditTmax = nullptr;
+    QLineEdit* EditRHmin = nullptr;
+    QLineEdit* EditRHmax = nullptr;
+    QLineEdit* EditVmin = nullptr;
+    QLineEdit* EditVmax = nullptr;
+    QLineEdit* EditEmin = nullptr;
+    QLineEdit* EditEmax = nullptr;
+    QLineEdit* EditLmin = nullptr;
+    QLineEdit* EditLmax = nullptr;
+    QLineEdit* EditUVmin = nullptr;
+    QLineEdit* EditUVmax = nullptr;
+    QCheckBox* CheckBoxBeep = nullptr;
+
+    // "Таймер".
+    QGroupBox* GroupBoxTimer = nullptr;
+    QCheckBox* CheckBoxTimer = nullptr;
+    MaskedTimeEdit* MaskEditTimeN = nullptr;
+    MaskedTimeEdit* MaskEditTimeK = nullptr;
+
+    QPushButton* ButtonClose = nullptr;
+
+signals:
+    void leftAxisMaxChanged(double value);
+    void leftAxisMinChanged(double value);
+    void visiblePointCountChanged(int count);
+    void pollIntervalChanged(int milliseconds);
+    // seriesIndex 0..9 in channel order (Series1 is 0).
+    void seriesVisibilityChanged(int seriesIndex, bool shown);
+
+public slots:
+    void TrackBarYMaxChange();
+    void TrackBarYMinChange();
+    void TrackBarXKolChange();
+    void TrackBarIntervChange();
+    void CheckBox1TClick();
+    void CheckBox1RHClick();
+    void CheckBox1TvlClick();
+    void CheckBox1TtrClick();
+    void CheckBox1VClick();
+    void CheckBox1EClick();
+    void CheckBox1LClick();
+    void CheckBox1UVClick();
+    void ButtonCloseClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildSeriesGroup();
+    void buildTimerGroup();
+    void buildLimitsGroup();
+    void buildScaleGroup();
+    void buildIntervalGroup();
+    void connectHandlers();
+
+    bool m_placed = false;
+};
