@@ -27,8 +27,8 @@ bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reaso
     QImageWriter writer(&file, "bmp");
     if (!writer.write(image)) {
         if (reason)
-            *reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                           : writer.errorString();
+            *reason =
+                file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         file.cancelWriting();
         return false;
     }

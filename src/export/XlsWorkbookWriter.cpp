@@ -1,0 +1,303 @@
+#include "XlsWorkbookWriter.h"
+
+#include "BiffRecordWriter.h"
+#include "CompoundFileWriter.h"
+#include "LittleEndian.h"
+#include "SharedStringTable.h"
+#include "WorkbookLayout.h"
+
+#include <QIODevice>
+#include <QList>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+namespace Record {
+constexpr std::uint16_t Bof = 0x0809;
+constexpr std::uint16_t Eof = 0x000A;
+constexpr std::uint16_t CodePage = 0x0042;
+constexpr std::uint16_t Window1 = 0x003D;
+constexpr std::uint16_t DateMode = 0x0022;
+constexpr std::uint16_t Precision = 0x000E;
+constexpr std::uint16_t Font = 0x0031;
+constexpr std::uint16_t Format = 0x041E;
+constexpr std::uint16_t Xf = 0x00E0;
+constexpr std::uint16_t Style = 0x0293;
+constexpr std::uint16_t BoundSheet = 0x0085;
+constexpr std::uint16_t DefColWidth = 0x0055;
+constexpr std::uint16_t ColInfo = 0x007D;
+constexpr std::uint16_t Dimensions = 0x0200;
+constexpr std::uint16_t Window2 = 0x023E;
+} // namespace Record
+
+// Cell formats after the 21 that every workbook carries (15 style formats, the default
+// cell format and five for the built-in number styles).
+constexpr std::uint16_t HeaderXf = 21;
+constexpr std::uint16_t DateXf = 22;
+constexpr std::uint16_t CentredXf = 23;
+constexpr std::uint16_t DateFormatIndex = 164; // the first number format of our own
+
+// Palette entry 11 of the default palette is 00FF00.
+constexpr std::uint8_t BrightGreen = 11;
+constexpr std::uint8_t Black = 8;
+constexpr std::uint8_t AutomaticForeground = 0x40;
+constexpr std::uint8_t AutomaticBackground = 0x41;
+constexpr std::uint8_t CentreBottom = 0x22; // horizontally centred, vertically at the bottom
+constexpr std::uint8_t GeneralBottom = 0x20;
+
+constexpr int ProgressStep = 4096;
+
+QByteArray bof(std::uint16_t type) {
+    QByteArray d;
+    LittleEndian::append16(d, 0x0600); // BIFF8
+    LittleEndian::append16(d, type);
+    LittleEndian::append16(d, 0x0DBB); // build
+    LittleEndian::append16(d, 0x07CC); // year
+    LittleEndian::append32(d, 0);      // file history
+    LittleEndian::append32(d, 0x06);   // lowest version that may read it
+    return d;
+}
+
+QByteArray u16(std::uint16_t v) {
+    QByteArray d;
+    LittleEndian::append16(d, v);
+    return d;
+}
+
+QByteArray window1() {
+    QByteArray d;
+    LittleEndian::append16(d, 0x0168); // position and size in twips
+    LittleEndian::append16(d, 0x001E);
+    LittleEndian::append16(d, 0x4000);
+    LittleEndian::append16(d, 0x2000);
+    LittleEndian::append16(d, 0x0038); // scroll bars and sheet tabs shown
+    LittleEndian::append16(d, 0);      // active sheet
+    LittleEndian::append16(d, 0);      // first visible tab
+    LittleEndian::append16(d, 1);      // selected sheets
+    LittleEndian::append16(d, 0x0258); // tab bar width ratio
+    return d;
+}
+
+QByteArray font() {
+    QByteArray d;
+    LittleEndian::append16(d, 200);    // 10 pt
+    LittleEndian::append16(d, 0);      // plain
+    LittleEndian::append16(d, 0x7FFF); // automatic colour
+    LittleEndian::append16(d, 400);    // normal weight
+    LittleEndian::append16(d, 0);      // no super/subscript
+    LittleEndian::append8(d, 0);       // no underline
+    LittleEndian::append8(d, 2);       // swiss family
+    LittleEndian::append8(d, 204);     // Cyrillic character set
+    LittleEndian::append8(d, 0);
+    BiffRecordWriter::appendShortString(d, QStringLiteral("Arial"));
+    return d;
+}
+
+QByteArray format(std::uint16_t index, const QString& code) {
+    QByteArray d;
+    LittleEndian::append16(d, index);
+    BiffRecordWriter::appendString(d, code);
+    return d;
+}
+
+struct XfFields {
+    std::uint16_t format = 0;
+    bool style = false;
+    std::uint8_t alignment = GeneralBottom;
+    std::uint8_t usedAttributes = 0;
+    bool borders = false;
+    bool fill = false;
+};
+
+QByteArray xf(const XfFields& f) {
+    QByteArray d;
+    LittleEndian::append16(d, 0); // font
+    LittleEndian::append16(d, f.format);
+    // Locked; a style format has no parent (0xFFF), a cell format has style 0 as parent.
+    LittleEndian::append16(d, f.style ? 0xFFF5 : 0x0001);
+    LittleEndian::append8(d, f.alignment);
+    LittleEndian::append8(d, 0); // no rotation
+    LittleEndian::append8(d, 0); // no indent
+    LittleEndian::append8(d, f.usedAttributes);
+    std::uint32_t lines = 0;
+    std::uint32_t lineColours = 0;
+    if (f.borders) {
+        lines = 0x1111u | (std::uint32_t{Black} << 16) | (std::uint32_t{Black} << 23);
+        lineColours = std::uint32_t{Black} | (std::uint32_t{Black} << 7);
+    }
+    if (f.fill)
+        lineColours |= 1u << 26; // solid pattern
+    LittleEndian::append32(d, lines);
+    LittleEndian::append32(d, lineColours);
+    const std::uint16_t foreground = f.fill ? BrightGreen : AutomaticForeground;
+    LittleEndian::append16(d, static_cast<std::uint16_t>(foreground | (AutomaticBackground << 7)));
+    return d;
+}
+
+QByteArray builtInStyle(std::uint16_t xfIndex, std::uint8_t styleId) {
+    QByteArray d;
+    LittleEndian::append16(d, static_cast<std::uint16_t>(0x8000 | xfIndex));
+    LittleEndian::append8(d, styleId);
+    LittleEndian::append8(d, 0xFF);
+    return d;
+}
+
+QByteArray boundSheet(const QString& name) {
+    QByteArray d;
+    LittleEndian::append32(d, 0); // the sheet's stream position, patched later
+    LittleEndian::append8(d, 0);  // visible
+    LittleEndian::append8(d, 0);  // worksheet
+    BiffRecordWriter::appendShortString(d, name);
+    return d;
+}
+
+QByteArray colInfo(std::uint16_t first, std::uint16_t last, double widthInCharacters) {
+    QByteArray d;
+    LittleEndian::append16(d, first);
+    LittleEndian::append16(d, last);
+    LittleEndian::append16(d, static_cast<std::uint16_t>(std::lround(widthInCharacters * 256)));
+    LittleEndian::append16(d, CentredXf);
+    LittleEndian::append16(d, 0);
+    LittleEndian::append16(d, 0);
+    return d;
+}
+
+QByteArray dimensions(std::uint32_t rows, std::uint16_t columns) {
+    QByteArray d;
+    LittleEndian::append32(d, 0);
+    LittleEndian::append32(d, rows);
+    LittleEndian::append16(d, 0);
+    LittleEndian::append16(d, columns);
+    LittleEndian::append16(d, 0);
+    return d;
+}
+
+QByteArray window2(bool active) {
+    QByteArray d;
+    // Grid, headers, zeros, automatic grid colour, outline symbols; the active sheet is
+    // also selected and shown.
+    LittleEndian::append16(d, active ? 0x06B6 : 0x00B6);
+    LittleEndian::append16(d, 0); // top row
+    LittleEndian::append16(d, 0); // left column
+    LittleEndian::append16(d, 0x40);
+    LittleEndian::append16(d, 0);
+    LittleEndian::append16(d, 0); // zoom: default
+    LittleEndian::append16(d, 0);
+    LittleEndian::append32(d, 0);
+    return d;
+}
+
+void writeGlobals(BiffRecordWriter& out, int sheets, const SharedStringTable& strings,
+                  QList<std::int64_t>& sheetOffsetPositions) {
+    out.record(Record::Bof, bof(0x0005));
+    out.record(Record::CodePage, u16(1200)); // UTF-16
+    out.record(Record::Window1, window1());
+    out.record(Record::DateMode, u16(0)); // 1900 date system
+    out.record(Record::Precision, u16(1));
+    // Index 4 is never used, so five records give fonts 0 to 3 and 5.
+    for (int i = 0; i < 5; ++i)
+        out.record(Record::Font, font());
+    out.record(Record::Format, format(DateFormatIndex, WorkbookLayout::regionalDateFormat()));
+
+    out.record(Record::Xf, xf({.style = true})); // Normal
+    for (int i = 1; i < 15; ++i)
+        out.record(Record::Xf, xf({.style = true, .usedAttributes = 0xF4}));
+    out.record(Record::Xf, xf({})); // the default cell format
+    for (std::uint16_t builtIn : {0x2B, 0x29, 0x2C, 0x2A, 0x09})
+        out.record(Record::Xf, xf({.format = builtIn, .style = true, .usedAttributes = 0xF8}));
+    out.record(
+        Record::Xf,
+        xf({.alignment = CentreBottom, .usedAttributes = 0x70, .borders = true, .fill = true}));
+    out.record(Record::Xf, xf({.format = DateFormatIndex,
+                               .alignment = CentreBottom,
+                               .usedAttributes = 0x74,
+                               .borders = true,
+                               .fill = true}));
+    out.record(Record::Xf, xf({.alignment = CentreBottom, .usedAttributes = 0x10}));
+
+    // Normal, Comma, Comma [0], Currency, Currency [0], Percent.
+    out.record(Record::Style, builtInStyle(0, 0));
+    out.record(Record::Style, builtInStyle(16, 3));
+    out.record(Record::Style, builtInStyle(17, 6));
+    out.record(Record::Style, builtInStyle(18, 4));
+    out.record(Record::Style, builtInStyle(19, 7));
+    out.record(Record::Style, builtInStyle(20, 5));
+
+    for (int s = 0; s < sheets; ++s) {
+        sheetOffsetPositions.append(out.position() + 4);
+        out.record(Record::BoundSheet, boundSheet(WorkbookLayout::sheetName(s)));
+    }
+    strings.write(out);
+    out.record(Record::Eof, {});
+}
+
+} // namespace
+
+ExportResult XlsWorkbookWriter::write(const WorkbookData& data, QIODevice* device,
+                                      const ExportProgress& progress) {
+    using namespace WorkbookLayout;
+    const std::int64_t points = pointCount(data);
+    const int sheets = sheetCount(points, XlsSheetRows);
+
+    SharedStringTable strings;
+    const QStringList headers = headerTexts();
+    QList<std::uint32_t> headerIndex;
+    for (int s = 0; s < sheets; ++s)
+        for (const QString& h : headers)
+            headerIndex.append(strings.add(h));
+    std::vector<std::uint32_t> labelIndex;
+    labelIndex.reserve(data.timeLabels.size());
+    for (const QString& label : data.timeLabels)
+        labelIndex.push_back(strings.add(label));
+
+    CompoundFileWriter stream(device);
+    BiffRecordWriter out(stream);
+    QList<std::int64_t> sheetOffsetPositions;
+    writeGlobals(out, sheets, strings, sheetOffsetPositions);
+
+    const double date = dateSerial(data.date);
+    std::int64_t done = 0;
+    for (int s = 0; s < sheets; ++s) {
+        out.patch32(sheetOffsetPositions.at(s), static_cast<std::uint32_t>(out.position()));
+        const std::int64_t first = firstPointOfSheet(s, XlsSheetRows);
+        const std::int64_t count = pointsOnSheet(s, points, XlsSheetRows);
+
+        out.record(Record::Bof, bof(0x0010));
+        out.record(Record::DefColWidth, u16(8));
+        out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth));
+        // Column H is only centred; it keeps the standard width.
+        out.record(Record::ColInfo, colInfo(DataColumnCount, CentredColumnCount - 1, 8.43));
+        out.record(Record::Dimensions,
+                   dimensions(static_cast<std::uint32_t>(count + 1), DataColumnCount));
+
+        out.number(0, 0, DateXf, date);
+        for (int c = 0; c < headers.size(); ++c)
+            out.labelSst(0, static_cast<std::uint16_t>(c + 1), HeaderXf, headerIndex.at(s * 6 + c));
+
+        for (std::int64_t r = 0; r < count; ++r) {
+            const std::int64_t k = first + r;
+            const auto row = static_cast<std::uint16_t>(r + 1);
+            if (k < static_cast<std::int64_t>(labelIndex.size()))
+                out.labelSst(row, 0, CentredXf, labelIndex[static_cast<std::size_t>(k)]);
+            for (int c = 0; c < 6; ++c) {
+                const QList<double>& column = data.values.at(c);
+                // A number the format cannot hold (not finite) leaves the cell empty.
+                if (k < column.size() && std::isfinite(column.at(k)))
+                    out.number(row, static_cast<std::uint16_t>(c + 1), CentredXf, column.at(k));
+            }
+            if (progress && (++done % ProgressStep) == 0)
+                progress(static_cast<double>(done) / static_cast<double>(points));
+        }
+        out.record(Record::Window2, window2(s == 0));
+        out.record(Record::Eof, {});
+        if (stream.failed())
+            break;
+    }
+    if (!stream.finish())
+        return ExportResult::failure(stream.errorString());
+    if (progress)
+        progress(1.0);
+    return ExportResult::success();
+}

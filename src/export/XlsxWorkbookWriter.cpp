@@ -1,0 +1,119 @@
+#include "XlsxWorkbookWriter.h"
+
+#include "WorkbookLayout.h"
+
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int ProgressStep = 4096;
+// Compressing the sheets at the end takes about as long as writing the cells.
+constexpr double CellShare = 0.5;
+
+struct Formats {
+    lxw_format* header;
+    lxw_format* date;
+    lxw_format* centred;
+};
+
+Formats makeFormats(lxw_workbook* book, const QByteArray& dateFormat) {
+    Formats f{};
+    f.centred = workbook_add_format(book);
+    format_set_align(f.centred, LXW_ALIGN_CENTER);
+
+    f.header = workbook_add_format(book);
+    format_set_align(f.header, LXW_ALIGN_CENTER);
+    format_set_pattern(f.header, LXW_PATTERN_SOLID);
+    format_set_bg_color(f.header, WorkbookLayout::HeaderFillRgb);
+    format_set_border(f.header, LXW_BORDER_THIN);
+
+    f.date = workbook_add_format(book);
+    format_set_align(f.date, LXW_ALIGN_CENTER);
+    format_set_pattern(f.date, LXW_PATTERN_SOLID);
+    format_set_bg_color(f.date, WorkbookLayout::HeaderFillRgb);
+    format_set_border(f.date, LXW_BORDER_THIN);
+    format_set_num_format(f.date, dateFormat.constData());
+    return f;
+}
+
+QString reasonOf(lxw_error error) {
+    return QString::fromUtf8(lxw_strerror(error));
+}
+
+} // namespace
+
+ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& fileName,
+                                       const ExportProgress& progress) {
+    using namespace WorkbookLayout;
+    const std::int64_t points = pointCount(data);
+    const int sheets = sheetCount(points, XlsxSheetRows);
+
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray nativeName = QFile::encodeName(fileName);
+    lxw_workbook* book = workbook_new_opt(nativeName.constData(), &options);
+    if (!book)
+        return ExportResult::failure(reasonOf(LXW_ERROR_MEMORY_MALLOC_FAILED));
+
+    const Formats formats = makeFormats(book, regionalDateFormat().toUtf8());
+    QList<QByteArray> headers;
+    for (const QString& h : headerTexts())
+        headers.append(h.toUtf8());
+    const double date = dateSerial(data.date);
+
+    lxw_error error = LXW_NO_ERROR;
+    std::int64_t done = 0;
+    for (int s = 0; s < sheets && error == LXW_NO_ERROR; ++s) {
+        lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName(s).toUtf8().constData());
+        if (!sheet) {
+            // The sheet's temporary file could not be made.
+            error = LXW_ERROR_CREATING_TMPFILE;
+            break;
+        }
+        worksheet_set_column(sheet, 0, DataColumnCount - 1, ColumnWidth, formats.centred);
+        worksheet_set_column(sheet, DataColumnCount, CentredColumnCount - 1, LXW_DEF_COL_WIDTH,
+                             formats.centred);
+
+        worksheet_write_number(sheet, 0, 0, date, formats.date);
+        for (int c = 0; c < headers.size(); ++c)
+            worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c + 1),
+                                   headers.at(c).constData(), formats.header);
+
+        // Constant-memory mode takes each row whole and in order.
+        const std::int64_t first = firstPointOfSheet(s, XlsxSheetRows);
+        const std::int64_t count = pointsOnSheet(s, points, XlsxSheetRows);
+        for (std::int64_t r = 0; r < count && error == LXW_NO_ERROR; ++r) {
+            const std::int64_t k = first + r;
+            const auto row = static_cast<lxw_row_t>(r + 1);
+            if (k < data.timeLabels.size()) {
+                const QByteArray label = data.timeLabels.at(k).toUtf8();
+                error = worksheet_write_string(sheet, row, 0, label.constData(), formats.centred);
+            }
+            for (int c = 0; c < 6 && error == LXW_NO_ERROR; ++c) {
+                const QList<double>& column = data.values.at(c);
+                if (k < column.size() && std::isfinite(column.at(k)))
+                    error = worksheet_write_number(sheet, row, static_cast<lxw_col_t>(c + 1),
+                                                   column.at(k), formats.centred);
+            }
+            if (progress && (++done % ProgressStep) == 0)
+                progress(CellShare * static_cast<double>(done) / static_cast<double>(points));
+        }
+    }
+    if (error != LXW_NO_ERROR) {
+        // Closing is the only way to free the workbook; what it writes is thrown away.
+        workbook_close(book);
+        return ExportResult::failure(reasonOf(error));
+    }
+    if (progress)
+        progress(CellShare);
+    error = workbook_close(book);
+    if (error != LXW_NO_ERROR)
+        return ExportResult::failure(reasonOf(error));
+    if (progress)
+        progress(1.0);
+    return ExportResult::success();
+}
