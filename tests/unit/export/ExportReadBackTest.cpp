@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTime>
@@ -75,6 +76,8 @@ private slots:
     void replacesExistingFile();
     void ssconvertReadsWithoutWarnings_data();
     void ssconvertReadsWithoutWarnings();
+    void libreOfficeConverts_data() { replacesExistingFile_data(); }
+    void libreOfficeConverts();
 
 private:
     void verifyWorkbook(const QJsonObject& book, const WorkbookData& data, qint64 sheetRows,
@@ -307,6 +310,28 @@ void ExportReadBackTest::ssconvertReadsWithoutWarnings() {
     QVERIFY2(lines.first().startsWith("07.12.2026,"), lines.first().constData());
     if (points > 0)
         QVERIFY(lines.at(1).startsWith(data.timeLabels.first().toUtf8() + ','));
+}
+
+void ExportReadBackTest::libreOfficeConverts() {
+    QFETCH(QString, suffix);
+    const QString office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
+    if (office.isEmpty())
+        QSKIP("libreoffice is not installed");
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("log.") + suffix);
+    QVERIFY(ExportWorkbook(makeLog(uniform(10)), fileName).ok);
+    QProcess convert;
+    convert.setWorkingDirectory(dir.path());
+    // A profile of its own, so that a running office does not take the job.
+    convert.start(office,
+                  {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("profile"),
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                   QStringLiteral("csv"), QStringLiteral("--outdir"), dir.path(), fileName});
+    QVERIFY(convert.waitForFinished(120000));
+    QCOMPARE(convert.exitCode(), 0);
+    QFile csv(dir.filePath(QStringLiteral("log.csv")));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().trimmed().split('\n').size(), 11);
 }
 
 QTEST_GUILESS_MAIN(ExportReadBackTest)
