@@ -1,0 +1,210 @@
+#include "LogGraph.h"
+
+#include "measurement/MeasurementLog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+// Pixels beyond the plot area that a line may still reach before it is pinned; far
+// enough that the visible part of a line keeps its slope, near enough for the painter.
+constexpr double PixelMargin = 20000;
+} // namespace
+
+LogGraph::LogGraph(QCPAxis* keyAxis, QCPAxis* valueAxis, const MeasurementLog& log, int series)
+    : QCPAbstractPlottable(keyAxis, valueAxis), m_log(log), m_series(series),
+      m_pointColour(Qt::black) {
+    setSelectable(QCP::stNone);
+}
+
+double LogGraph::selectTest(const QPointF&, bool, QVariant*) const {
+    return -1;
+}
+
+QCPRange LogGraph::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const {
+    const qsizetype n = m_log.count(m_series);
+    const double last = static_cast<double>(n - 1);
+    switch (inSignDomain) {
+    case QCP::sdNegative:
+        foundRange = false;
+        return QCPRange();
+    case QCP::sdPositive:
+        foundRange = n > 1;
+        return foundRange ? QCPRange(1, last) : QCPRange();
+    case QCP::sdBoth:
+        break;
+    }
+    foundRange = n > 0;
+    return foundRange ? QCPRange(0, last) : QCPRange();
+}
+
+QCPRange LogGraph::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
+                                 const QCPRange& inKeyRange) const {
+    const LogSeries& s = m_log.series(m_series);
+    qsizetype first = 0;
+    qsizetype end = s.count();
+    if (inKeyRange != QCPRange()) {
+        first = std::max<qsizetype>(0, static_cast<qsizetype>(std::ceil(inKeyRange.lower)));
+        end = std::min(end, static_cast<qsizetype>(std::floor(inKeyRange.upper)) + 1);
+    }
+    foundRange = false;
+    if (first >= end)
+        return QCPRange();
+    double lo = 0;
+    double hi = 0;
+    if (inSignDomain == QCP::sdBoth) {
+        if (first == 0 && end == s.count()) {
+            lo = s.minY();
+            hi = s.maxY();
+        } else {
+            s.rangeMinMax(first, end, lo, hi);
+        }
+        foundRange = lo <= hi;
+        return foundRange ? QCPRange(lo, hi) : QCPRange();
+    }
+    // Only for a logarithmic axis asking for one sign: rare, so a plain scan will do.
+    lo = std::numeric_limits<double>::infinity();
+    hi = -lo;
+    for (qsizetype i = first; i < end; ++i) {
+        const double v = s.y(i);
+        if ((inSignDomain == QCP::sdPositive && v > 0) ||
+            (inSignDomain == QCP::sdNegative && v < 0)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    }
+    foundRange = lo <= hi;
+    return foundRange ? QCPRange(lo, hi) : QCPRange();
+}
+
+LogGraph::IndexRange LogGraph::visibleIndexes() const {
+    const qsizetype n = m_log.count(m_series);
+    const QCPRange range = mKeyAxis->range();
+    IndexRange r;
+    // One point beyond each edge, so that the line runs on to the edge of the plot.
+    r.first = std::max<qsizetype>(0, static_cast<qsizetype>(std::floor(range.lower)));
+    r.last = static_cast<qsizetype>(std::min(static_cast<double>(n - 1), std::ceil(range.upper)));
+    return r;
+}
+
+double LogGraph::valuePixel(double value) const {
+    const double p = mValueAxis->coordToPixel(value);
+    const QRect rect = clipRect();
+    const double low = rect.top() - PixelMargin;
+    const double high = rect.bottom() + PixelMargin;
+    if (std::isnan(p))
+        return high;
+    return std::clamp(p, low, high);
+}
+
+void LogGraph::draw(QCPPainter* painter) {
+    if (!mKeyAxis || !mValueAxis || m_log.isEmpty(m_series))
+        return;
+    const IndexRange r = visibleIndexes();
+    if (r.last < r.first)
+        return;
+    const double spacing = std::fabs(mKeyAxis->coordToPixel(1) - mKeyAxis->coordToPixel(0));
+    const bool linearKeys = mKeyAxis->scaleType() == QCPAxis::stLinear;
+
+    applyDefaultAntialiasingHint(painter);
+    painter->setPen(mPen);
+    painter->setBrush(Qt::NoBrush);
+    if (linearKeys && spacing < 1.0)
+        drawColumns(painter, r);
+    else
+        drawLine(painter, r);
+
+    if (spacing >= CircleSpacing)
+        drawCircles(painter, r);
+}
+
+void LogGraph::drawLine(QCPPainter* painter, const IndexRange& r) const {
+    const LogSeries& s = m_log.series(m_series);
+    const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
+    std::vector<QPointF> points;
+    points.reserve(static_cast<std::size_t>(r.last - r.first + 1));
+    for (qsizetype i = r.first; i <= r.last; ++i) {
+        const double v = s.y(i);
+        if (std::isnan(v))
+            continue;
+        const double k = mKeyAxis->coordToPixel(static_cast<double>(i));
+        const double p = valuePixel(v);
+        points.push_back(keysHorizontal ? QPointF(k, p) : QPointF(p, k));
+    }
+    if (points.size() == 1)
+        painter->drawPoint(points.front());
+    else if (!points.empty())
+        painter->drawPolyline(points.data(), static_cast<int>(points.size()));
+}
+
+void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
+    const LogSeries& s = m_log.series(m_series);
+    const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
+    const double origin = mKeyAxis->coordToPixel(0);
+    const double step = mKeyAxis->coordToPixel(1) - origin;
+    const auto at = [keysHorizontal](double k, double v) {
+        return keysHorizontal ? QPointF(k, v) : QPointF(v, k);
+    };
+
+    std::vector<QPointF> points;
+    const double columns = std::fabs(step) * static_cast<double>(r.last - r.first + 1) + 2;
+    points.reserve(static_cast<std::size_t>(4 * columns));
+    qsizetype begin = r.first;
+    while (begin <= r.last) {
+        // The points whose pixel falls into the same column as the point at `begin`.
+        const double column = std::floor(origin + static_cast<double>(begin) * step);
+        const double next = step > 0 ? std::ceil((column + 1 - origin) / step)
+                                     : std::floor((column - origin) / step) + 1;
+        const qsizetype end = std::clamp(static_cast<qsizetype>(next), begin + 1, r.last + 1);
+        double lo = 0;
+        double hi = 0;
+        s.rangeMinMax(begin, end, lo, hi);
+        if (lo <= hi) {
+            const double first = s.y(begin);
+            const double last = s.y(end - 1);
+            const double k = column + 0.5;
+            points.push_back(at(k, valuePixel(std::isnan(first) ? lo : first)));
+            if (end - begin > 1) {
+                points.push_back(at(k, valuePixel(lo)));
+                points.push_back(at(k, valuePixel(hi)));
+                points.push_back(at(k, valuePixel(std::isnan(last) ? hi : last)));
+            }
+        }
+        begin = end;
+    }
+    if (points.size() == 1)
+        painter->drawPoint(points.front());
+    else if (!points.empty())
+        painter->drawPolyline(points.data(), static_cast<int>(points.size()));
+}
+
+void LogGraph::drawCircles(QCPPainter* painter, const IndexRange& r) const {
+    const LogSeries& s = m_log.series(m_series);
+    const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
+    const QRectF visible = QRectF(clipRect()).adjusted(-2, -2, 2, 2);
+    applyScattersAntialiasingHint(painter);
+    painter->setPen(QPen(m_pointColour, 0));
+    painter->setBrush(m_pointColour);
+    for (qsizetype i = r.first; i <= r.last; ++i) {
+        const double v = s.y(i);
+        if (std::isnan(v))
+            continue;
+        const double k = mKeyAxis->coordToPixel(static_cast<double>(i));
+        const double p = mValueAxis->coordToPixel(v);
+        const QPointF centre = keysHorizontal ? QPointF(k, p) : QPointF(p, k);
+        if (visible.contains(centre))
+            painter->drawEllipse(centre, 1.0, 1.0);
+    }
+}
+
+void LogGraph::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {
+    applyDefaultAntialiasingHint(painter);
+    painter->setPen(mPen);
+    const double y = rect.center().y();
+    painter->drawLine(QLineF(rect.left(), y, rect.right() + 1, y));
+    applyScattersAntialiasingHint(painter);
+    painter->setPen(QPen(m_pointColour, 0));
+    painter->setBrush(m_pointColour);
+    painter->drawEllipse(rect.center(), 1.0, 1.0);
+}
