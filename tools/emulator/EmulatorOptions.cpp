@@ -123,8 +123,9 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
                                   QStringLiteral("Wait this long before each byte sent."),
                                   QStringLiteral("ms"));
     const QCommandLineOption vanish(QStringLiteral("vanish-after"),
-                                    QStringLiteral("Close the device and remove the link after "
-                                                   "n answered commands, then exit."),
+                                    QStringLiteral("Answer n commands; the next byte finds the "
+                                                   "instrument gone: the device closes, the "
+                                                   "link goes, the emulator exits."),
                                     QStringLiteral("n"));
     const QCommandLineOption echoTimeout(QStringLiteral("echo-timeout"),
                                          QStringLiteral("Give a reply up when an echo does not "

@@ -38,6 +38,10 @@ ProtocolResponder::End ProtocolResponder::run() {
             break;
         }
         m_transcript.hostByte(b);
+        // Gone at the first byte after the last answered command: closing the pty
+        // right after a reply would discard that reply before the host has read it.
+        if (m_options.vanishAfter && m_commands >= *m_options.vanishAfter)
+            return End::Vanished;
         if (m_options.silent)
             continue;
         const Step step = answer(b);
@@ -45,8 +49,6 @@ ProtocolResponder::End ProtocolResponder::run() {
             return End::Stopped;
         if (step == Step::Closed)
             return End::Closed;
-        if (m_options.vanishAfter && m_commands >= *m_options.vanishAfter)
-            return End::Vanished;
     }
 }
 
