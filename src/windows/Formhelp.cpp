@@ -1,6 +1,7 @@
 #include "Formhelp.h"
 
 #include "CentreOnScreen.h"
+#include "Resources.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -33,6 +34,7 @@ TFHelp::TFHelp(QWidget* parent)
 }
 
 QString TFHelp::instruction() {
+    initResources();
     QFile file(QStringLiteral(":/help-ru.txt"));
     if (!file.open(QIODevice::ReadOnly))
         return QString();

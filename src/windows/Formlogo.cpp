@@ -1,6 +1,7 @@
 #include "Formlogo.h"
 
 #include "CentreOnScreen.h"
+#include "Resources.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -19,6 +20,7 @@ void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
 } // namespace
 
 TFLogo::TFLogo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
+    initResources();
     setObjectName(QStringLiteral("FLogo"));
     setFixedSize(604, 211);
 
