@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -30,6 +31,33 @@ constexpr std::uint16_t DefColWidth = 0x0055;
 constexpr std::uint16_t ColInfo = 0x007D;
 constexpr std::uint16_t Dimensions = 0x0200;
 constexpr std::uint16_t Window2 = 0x023E;
+constexpr std::uint16_t InterfaceHdr = 0x00E1;
+constexpr std::uint16_t Mms = 0x00C1;
+constexpr std::uint16_t InterfaceEnd = 0x00E2;
+constexpr std::uint16_t WriteAccess = 0x005C;
+constexpr std::uint16_t Dsf = 0x0161;
+constexpr std::uint16_t RrTabId = 0x013D;
+constexpr std::uint16_t WindowProtect = 0x0019;
+constexpr std::uint16_t Protect = 0x0012;
+constexpr std::uint16_t Password = 0x0013;
+constexpr std::uint16_t Prot4Rev = 0x01AF;
+constexpr std::uint16_t Prot4RevPass = 0x01BC;
+constexpr std::uint16_t Backup = 0x0040;
+constexpr std::uint16_t HideObj = 0x008D;
+constexpr std::uint16_t RefreshAll = 0x01B7;
+constexpr std::uint16_t BookBool = 0x00DA;
+constexpr std::uint16_t UsesElfs = 0x0160;
+constexpr std::uint16_t Country = 0x008C;
+constexpr std::uint16_t PrintHeaders = 0x002A;
+constexpr std::uint16_t PrintGridlines = 0x002B;
+constexpr std::uint16_t GridSet = 0x0082;
+constexpr std::uint16_t Guts = 0x0080;
+constexpr std::uint16_t DefaultRowHeight = 0x0225;
+constexpr std::uint16_t WsBool = 0x0081;
+constexpr std::uint16_t Header = 0x0014;
+constexpr std::uint16_t Footer = 0x0015;
+constexpr std::uint16_t HCenter = 0x0083;
+constexpr std::uint16_t VCenter = 0x0084;
 } // namespace Record
 
 // Cell formats after the 21 that every workbook carries (15 style formats, the default
@@ -63,6 +91,28 @@ QByteArray bof(std::uint16_t type) {
 QByteArray u16(std::uint16_t v) {
     QByteArray d;
     LittleEndian::append16(d, v);
+    return d;
+}
+
+QByteArray writeAccess() {
+    // The user name, padded with blanks to a fixed length.
+    QByteArray d;
+    BiffRecordWriter::appendString(d, QStringLiteral("vilta-monitor"));
+    d.append(QByteArray(112 - d.size(), ' '));
+    return d;
+}
+
+QByteArray sheetIds(int sheets) {
+    QByteArray d;
+    for (int s = 0; s < sheets; ++s)
+        LittleEndian::append16(d, static_cast<std::uint16_t>(s + 1));
+    return d;
+}
+
+QByteArray u16s(std::initializer_list<std::uint16_t> values) {
+    QByteArray d;
+    for (std::uint16_t v : values)
+        LittleEndian::append16(d, v);
     return d;
 }
 
@@ -192,10 +242,25 @@ QByteArray window2(bool active) {
 void writeGlobals(BiffRecordWriter& out, int sheets, const SharedStringTable& strings,
                   QList<std::int64_t>& sheetOffsetPositions) {
     out.record(Record::Bof, bof(0x0005));
+    out.record(Record::InterfaceHdr, u16(1200));
+    out.record(Record::Mms, u16(0));
+    out.record(Record::InterfaceEnd, {});
+    out.record(Record::WriteAccess, writeAccess());
     out.record(Record::CodePage, u16(1200)); // UTF-16
+    out.record(Record::Dsf, u16(0));
+    out.record(Record::RrTabId, sheetIds(sheets));
+    out.record(Record::WindowProtect, u16(0));
+    out.record(Record::Protect, u16(0));
+    out.record(Record::Password, u16(0));
+    out.record(Record::Prot4Rev, u16(0));
+    out.record(Record::Prot4RevPass, u16(0));
     out.record(Record::Window1, window1());
+    out.record(Record::Backup, u16(0));
+    out.record(Record::HideObj, u16(0));
     out.record(Record::DateMode, u16(0)); // 1900 date system
     out.record(Record::Precision, u16(1));
+    out.record(Record::RefreshAll, u16(0));
+    out.record(Record::BookBool, u16(0));
     // Index 4 is never used, so five records give fonts 0 to 3 and 5.
     for (int i = 0; i < 5; ++i)
         out.record(Record::Font, font());
@@ -225,10 +290,12 @@ void writeGlobals(BiffRecordWriter& out, int sheets, const SharedStringTable& st
     out.record(Record::Style, builtInStyle(19, 7));
     out.record(Record::Style, builtInStyle(20, 5));
 
+    out.record(Record::UsesElfs, u16(0));
     for (int s = 0; s < sheets; ++s) {
         sheetOffsetPositions.append(out.position() + 4);
         out.record(Record::BoundSheet, boundSheet(WorkbookLayout::sheetName(s)));
     }
+    out.record(Record::Country, u16s({7, 7}));
     strings.write(out);
     out.record(Record::Eof, {});
 }
@@ -265,6 +332,16 @@ ExportResult XlsWorkbookWriter::write(const WorkbookData& data, QIODevice* devic
         const std::int64_t count = pointsOnSheet(s, points, XlsSheetRows);
 
         out.record(Record::Bof, bof(0x0010));
+        out.record(Record::PrintHeaders, u16(0));
+        out.record(Record::PrintGridlines, u16(0));
+        out.record(Record::GridSet, u16(1));
+        out.record(Record::Guts, u16s({0, 0, 0, 0}));
+        out.record(Record::DefaultRowHeight, u16s({0, 255}));
+        out.record(Record::WsBool, u16(0x04C1)); // outline symbols, automatic page breaks
+        out.record(Record::Header, {});
+        out.record(Record::Footer, {});
+        out.record(Record::HCenter, u16(0));
+        out.record(Record::VCenter, u16(0));
         out.record(Record::DefColWidth, u16(8));
         out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth));
         // Column H is only centred; it keeps the standard width.

@@ -27,12 +27,13 @@ Lengths uniform(qsizetype n) {
 }
 
 // Values as the log holds them: tenths, some negative, some large, one per column apart.
-WorkbookData makeLog(const Lengths& lengths) {
+WorkbookData makeLog(const Lengths& lengths, const QString& labelSuffix = {}) {
     WorkbookData data;
     data.date = QDate(2026, 12, 7);
     const QTime start(0, 0, 0);
     for (qsizetype k = 0; k < lengths.labels; ++k)
-        data.timeLabels.append(start.addSecs(static_cast<int>(k)).toString(u"HH:mm:ss"));
+        data.timeLabels.append(start.addSecs(static_cast<int>(k)).toString(u"HH:mm:ss") +
+                               labelSuffix);
     for (int c = 0; c < 6; ++c)
         for (qsizetype k = 0; k < lengths.values[c]; ++k)
             data.values[c].append(static_cast<double>((k * 7 + c * 131) % 20001 - 400) / 10.0);
@@ -155,6 +156,7 @@ void ExportReadBackTest::layoutReadsBack_data() {
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<bool>("english");
     QTest::addColumn<Lengths>("lengths");
+    QTest::addColumn<QString>("labelSuffix");
 
     const QList<std::pair<const char*, Lengths>> logs = {
         {"all series", uniform(40)},
@@ -165,22 +167,27 @@ void ExportReadBackTest::layoutReadsBack_data() {
     };
     for (const char* suffix : {"xls", "xlsx"}) {
         for (const auto& [name, lengths] : logs)
-            QTest::addRow("%s, %s", suffix, name) << suffix << false << lengths;
-        QTest::addRow("%s, English settings", suffix) << suffix << true << uniform(3);
+            QTest::addRow("%s, %s", suffix, name) << suffix << false << lengths << QString();
+        QTest::addRow("%s, English settings", suffix) << suffix << true << uniform(3) << QString();
+        // Texts beyond Latin-1 are stored two bytes a character, and the string table
+        // runs over several records, some strings split between two.
+        QTest::addRow("%s, wide labels", suffix)
+            << suffix << false << uniform(3000) << QStringLiteral(" пп");
     }
-    QTest::addRow("XLSX in capitals") << "XLSX" << false << uniform(3);
+    QTest::addRow("XLSX in capitals") << "XLSX" << false << uniform(3) << QString();
 }
 
 void ExportReadBackTest::layoutReadsBack() {
     QFETCH(QString, suffix);
     QFETCH(bool, english);
     QFETCH(Lengths, lengths);
+    QFETCH(QString, labelSuffix);
     if (english)
         RegionalSettings::setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
 
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("log.") + suffix);
-    const WorkbookData data = makeLog(lengths);
+    const WorkbookData data = makeLog(lengths, labelSuffix);
     QList<double> progress;
     const ExportResult result =
         ExportWorkbook(data, fileName, [&](double f) { progress.append(f); });
@@ -278,18 +285,21 @@ void ExportReadBackTest::replacesExistingFile() {
 void ExportReadBackTest::ssconvertReadsWithoutWarnings_data() {
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<qsizetype>("points");
-    QTest::newRow("xls, small") << "xls" << qsizetype(20);
-    QTest::newRow("xls, string table continued") << "xls" << qsizetype(3000);
-    QTest::newRow("xls, empty") << "xls" << qsizetype(0);
-    QTest::newRow("xlsx") << "xlsx" << qsizetype(20);
+    QTest::addColumn<QString>("labelSuffix");
+    QTest::newRow("xls, small") << "xls" << qsizetype(20) << QString();
+    QTest::newRow("xls, string table continued") << "xls" << qsizetype(3000) << QString();
+    QTest::newRow("xls, wide labels") << "xls" << qsizetype(3000) << QStringLiteral(" пп");
+    QTest::newRow("xls, empty") << "xls" << qsizetype(0) << QString();
+    QTest::newRow("xlsx") << "xlsx" << qsizetype(20) << QString();
 }
 
 void ExportReadBackTest::ssconvertReadsWithoutWarnings() {
     QFETCH(QString, suffix);
     QFETCH(qsizetype, points);
+    QFETCH(QString, labelSuffix);
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("log.") + suffix);
-    const WorkbookData data = makeLog(uniform(points));
+    const WorkbookData data = makeLog(uniform(points), labelSuffix);
     QVERIFY(ExportWorkbook(data, fileName).ok);
 
     const QString csv = dir.filePath(QStringLiteral("log.csv"));
@@ -308,8 +318,12 @@ void ExportReadBackTest::ssconvertReadsWithoutWarnings() {
     QCOMPARE(lines.size(), points + 1);
     // The date as the regional short date format shows it.
     QVERIFY2(lines.first().startsWith("07.12.2026,"), lines.first().constData());
-    if (points > 0)
-        QVERIFY(lines.at(1).startsWith(data.timeLabels.first().toUtf8() + ','));
+    if (points > 0) {
+        for (qsizetype k : {qsizetype(0), points - 1}) {
+            const QByteArray line = QByteArray(lines.at(k + 1)).replace('"', "");
+            QVERIFY2(line.startsWith(data.timeLabels.at(k).toUtf8() + ','), line.constData());
+        }
+    }
 }
 
 void ExportReadBackTest::libreOfficeConverts() {
