@@ -24,7 +24,7 @@ void LogSeries::append(double value, qint32 seconds) {
 
     const qsizetype offset = m_count % ChunkSize;
     if (offset == 0 && m_count / ChunkSize == static_cast<qsizetype>(m_chunks.size()))
-        m_chunks.push_back(std::make_unique<Chunk>());
+        m_chunks.push_back(std::unique_ptr<Chunk>(new Chunk)); // not zero-filled
     Chunk& chunk = *m_chunks[static_cast<std::size_t>(m_count / ChunkSize)];
     chunk.tenths[offset] = q;
     chunk.seconds[offset] = seconds;

@@ -179,11 +179,36 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         painter->drawPolyline(points.data(), static_cast<int>(points.size()));
 }
 
+const QImage& LogGraph::circleStamp(QCPPainter* painter) const {
+    const qreal ratio = painter->device()->devicePixelRatioF();
+    const bool antialiased = painter->antialiasing();
+    if (m_stamp.isNull() || m_stampColour != m_pointColour || m_stampAntialiased != antialiased ||
+        m_stamp.devicePixelRatio() != ratio) {
+        const int side = static_cast<int>(std::ceil(4 * ratio));
+        m_stamp = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+        m_stamp.setDevicePixelRatio(ratio);
+        m_stamp.fill(Qt::transparent);
+        QPainter p(&m_stamp);
+        p.setRenderHint(QPainter::Antialiasing, antialiased);
+        p.setPen(QPen(m_pointColour, 0));
+        p.setBrush(m_pointColour);
+        p.drawEllipse(QPointF(2, 2), 1.0, 1.0);
+        m_stampColour = m_pointColour;
+        m_stampAntialiased = antialiased;
+    }
+    return m_stamp;
+}
+
 void LogGraph::drawCircles(QCPPainter* painter, const IndexRange& r) const {
     const LogSeries& s = m_log.series(m_series);
     const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
     const QRectF visible = QRectF(clipRect()).adjusted(-2, -2, 2, 2);
     applyScattersAntialiasingHint(painter);
+    // Printers and vector files get true circles; pixel targets get the stamp.
+    const bool stamped = !painter->modes().testFlag(QCPPainter::pmVectorized) &&
+                         painter->transform().type() <= QTransform::TxTranslate;
+    const QImage* stamp = stamped ? &circleStamp(painter) : nullptr;
+    const qreal ratio = painter->device()->devicePixelRatioF();
     painter->setPen(QPen(m_pointColour, 0));
     painter->setBrush(m_pointColour);
     for (qsizetype i = r.first; i <= r.last; ++i) {
@@ -193,8 +218,16 @@ void LogGraph::drawCircles(QCPPainter* painter, const IndexRange& r) const {
         const double k = mKeyAxis->coordToPixel(static_cast<double>(i));
         const double p = mValueAxis->coordToPixel(v);
         const QPointF centre = keysHorizontal ? QPointF(k, p) : QPointF(p, k);
-        if (visible.contains(centre))
+        if (!visible.contains(centre))
+            continue;
+        if (stamp) {
+            // Whole device pixels, so the stamp is copied, not resampled.
+            const QPointF corner(std::round((centre.x() - 2) * ratio) / ratio,
+                                 std::round((centre.y() - 2) * ratio) / ratio);
+            painter->drawImage(corner, *stamp);
+        } else {
             painter->drawEllipse(centre, 1.0, 1.0);
+        }
     }
 }
 

@@ -47,8 +47,13 @@ private:
     void drawLine(QCPPainter* painter, const IndexRange& r) const;
     void drawColumns(QCPPainter* painter, const IndexRange& r) const;
     void drawCircles(QCPPainter* painter, const IndexRange& r) const;
+    const QImage& circleStamp(QCPPainter* painter) const;
 
     const MeasurementLog& m_log;
     int m_series;
     QColor m_pointColour;
+    // One circle drawn once and stamped at every point: far cheaper than a path per point.
+    mutable QImage m_stamp;
+    mutable QColor m_stampColour;
+    mutable bool m_stampAntialiased = false;
 };
