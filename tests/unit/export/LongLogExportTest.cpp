@@ -1,0 +1,77 @@
+// Logs longer than one sheet go on over further sheets, nothing lost.
+#include "ReadBackSupport.h"
+#include "measurement/RegionalSettings.h"
+
+#include <QTemporaryDir>
+
+using namespace ReadBack;
+
+class LongLogExportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void cleanup() { RegionalSettings::resetToSystem(); }
+
+    void xlsLongLogContinuesOnNextSheet();
+    void xlsxLongLogContinuesOnNextSheet();
+};
+
+void LongLogExportTest::xlsLongLogContinuesOnNextSheet() {
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("long.xls"));
+    // Column A one point short of the others, so the second sheet starts mid-column.
+    const WorkbookData data = makeLog({69999, {70000, 70000, 70000, 70000, 70000, 70000}});
+    const ExportResult result = ExportWorkbook(data, fileName);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+
+    const QJsonObject book = readBack(fileName);
+    const QJsonArray sheets = book.value(u"sheets").toArray();
+    QCOMPARE(sheets.size(), 2);
+    QCOMPARE(sheets.at(0).toObject().value(u"rows").toInt(), 65536);
+    QCOMPARE(sheets.at(1).toObject().value(u"rows").toInt(), 70000 - 65535 + 1);
+    verifyWorkbook(book, data, WorkbookLayout::XlsSheetRows, QStringLiteral("dd.mm.yyyy"));
+}
+
+void LongLogExportTest::xlsxLongLogContinuesOnNextSheet() {
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("long.xlsx"));
+    // One column is enough to fill a sheet; the last point goes to the second sheet.
+    WorkbookData data = makeLog({0, {0, 0, 0, 0, 0, 0}});
+    const qsizetype points = WorkbookLayout::XlsxSheetRows;
+    data.values[2].reserve(points);
+    for (qsizetype k = 0; k < points; ++k)
+        data.values[2].append(static_cast<double>(k % 1000) / 10.0 + 0.5);
+    data.values[2].last() = 12345.6;
+    const ExportResult result = ExportWorkbook(data, fileName);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+
+    // A full sheet is too much for a reader in a unit test; the package's parts tell
+    // enough: the sheets, the extent of the first, the last row of the first, and every
+    // cell of the second.
+    QProcess reader;
+    reader.start(
+        QStringLiteral(VILTA_PYTHON),
+        {QStringLiteral(VILTA_SOURCE_DIR "/tests/unit/export/inspect_xlsx_parts.py"), fileName});
+    QVERIFY(reader.waitForFinished(120000));
+    QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+    const QJsonObject parts = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+
+    QCOMPARE(parts.value(u"names").toArray(), (QJsonArray{"Лист1", "Лист2"}));
+    // The extent counts the formatted column H too; the rows are what matter.
+    const QString extent = parts.value(u"extent").toString();
+    QVERIFY2(extent.startsWith(u"A1:") && extent.endsWith(u"1048576"), qPrintable(extent));
+    const QJsonObject lastRow = parts.value(u"lastRowOfFirst").toObject();
+    QCOMPARE(lastRow.keys(), QStringList{QStringLiteral("D1048576")});
+    QCOMPARE(lastRow.value(u"D1048576").toString().toDouble(), data.values[2].at(points - 2));
+    const QJsonObject second = parts.value(u"second").toObject();
+    QCOMPARE(second.size(), 8);
+    QCOMPARE(second.value(u"A1").toString().toDouble(), WorkbookLayout::dateSerial(data.date));
+    const QStringList headers = WorkbookLayout::headerTexts();
+    for (int c = 0; c < 6; ++c)
+        QCOMPARE(second.value(QString(QChar(u'B' + c)) + u'1').toString(), headers.at(c));
+    QCOMPARE(second.value(u"D2").toString().toDouble(), 12345.6);
+}
+
+QTEST_GUILESS_MAIN(LongLogExportTest)
+#include "LongLogExportTest.moc"
