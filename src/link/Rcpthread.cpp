@@ -42,7 +42,7 @@ void MyThread::showStatus(const QString& text, bool wait) {
     if (!receiver || !m_sink)
         return;
     const StatusSink sink = m_sink;
-    QSemaphore* handedOver = &m_handedOver;
+    const std::shared_ptr<QSemaphore> handedOver = m_handedOver;
     QMetaObject::invokeMethod(
         receiver,
         [sink, text, handedOver, wait] {
@@ -56,7 +56,7 @@ void MyThread::showStatus(const QString& text, bool wait) {
     // Not a blocking queued call: the user-interface thread may be joining this
     // thread at exit, so keep looking at the stop flag while waiting.
     while (!m_stop.load()) {
-        if (m_handedOver.tryAcquire(1, HandOverSliceMs))
+        if (m_handedOver->tryAcquire(1, HandOverSliceMs))
             return;
     }
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 // The instrument search: probes COM1..COM8 in passes until one answers. Runs off the
 // user-interface thread; its status texts are handed to that thread through the sink.
@@ -46,7 +47,9 @@ private:
 
     QPointer<QObject> m_receiver;
     StatusSink m_sink;
-    QSemaphore m_handedOver;
+    // Shared with the queued hand-over, which may be delivered after this thread
+    // object is gone (destroyed while waiting for the user-interface thread).
+    std::shared_ptr<QSemaphore> m_handedOver = std::make_shared<QSemaphore>();
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_suspended{false};
     QMutex m_idleMutex;
