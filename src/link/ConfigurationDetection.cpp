@@ -7,10 +7,10 @@
 namespace {
 
 EnableSet climatic() {
-    return {{"StaticTextT", "StaticTextTvl", "StaticTextTtr", "StaticTextRH", "StaticTextV"},
-            {"CheckBox1T", "CheckBox1RH", "CheckBox1Tvl", "CheckBox1Ttr", "CheckBox1V",
-             "CheckBox1VR"},
-            {"CheckBoxT", "CheckBoxRH", "CheckBoxV"}};
+    return {
+        {"StaticTextT", "StaticTextTvl", "StaticTextTtr", "StaticTextRH", "StaticTextV"},
+        {"CheckBox1T", "CheckBox1RH", "CheckBox1Tvl", "CheckBox1Ttr", "CheckBox1V", "CheckBox1VR"},
+        {"CheckBoxT", "CheckBoxRH", "CheckBoxV"}};
 }
 
 EnableSet climaticAnd(const QStringList& fields, const QStringList& channels,
@@ -24,9 +24,11 @@ EnableSet climaticAnd(const QStringList& fields, const QStringList& channels,
 
 const std::array<ModelRow, 7>& modelTable() {
     static const std::array<ModelRow, 7> table{{
-        {50, QStringLiteral("ДАРЕН/10"),
+        {50,
+         QStringLiteral("ДАРЕН/10"),
          {{"StaticTextV"}, {"CheckBox1V", "CheckBox1VR"}, {"CheckBoxV"}}},
-        {52, QStringLiteral("ДАРЕН/12"),
+        {52,
+         QStringLiteral("ДАРЕН/12"),
          {{"StaticTextT", "StaticTextV"},
           {"CheckBox1T", "CheckBox1V", "CheckBox1VR"},
           {"CheckBoxT", "CheckBoxV"}}},
@@ -50,11 +52,12 @@ const std::array<ModelRow, 7>& modelTable() {
 const std::array<HeadRow, 3>& headTable() {
     static const std::array<HeadRow, 3> table{{
         {0, QStringLiteral("нет"), {}},
-        {1, QStringLiteral("гол.2"),
-         {{"StaticTextL", "StaticTextUV"}, {"CheckBox1L", "CheckBox1UV"},
+        {1,
+         QStringLiteral("гол.2"),
+         {{"StaticTextL", "StaticTextUV"},
+          {"CheckBox1L", "CheckBox1UV"},
           {"CheckBoxL", "CheckBoxUV"}}},
-        {2, QStringLiteral("гол.1"),
-         climaticAnd({"StaticTextE"}, {"CheckBox1E"}, {"CheckBoxE"})},
+        {2, QStringLiteral("гол.1"), climaticAnd({"StaticTextE"}, {"CheckBox1E"}, {"CheckBoxE"})},
     }};
     return table;
 }

@@ -4,6 +4,7 @@
 #include "ChartMouse.h"
 #include "ColourSwatch.h"
 #include "LogGraph.h"
+#include "TimeLabelTicker.h"
 #include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
@@ -145,7 +146,8 @@ void TFMain::buildChart() {
     Series9 = made[8];
     Series10 = made[9];
     // The bottom axis reads its labels from the points' times.
-    ChartValue->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeLabelTicker(Log)));
+    m_timeTicker = QSharedPointer<TimeLabelTicker>(new TimeLabelTicker(Log));
+    ChartValue->xAxis->setTicker(m_timeTicker);
     new ChartMouse(ChartValue);
 }
 

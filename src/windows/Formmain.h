@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QSharedPointer>
 
 #include <array>
 #include <cstdint>
@@ -22,6 +23,7 @@ class QThread;
 class QTimer;
 class AlarmTone;
 class LogGraph;
+class TimeLabelTicker;
 class ColourSwatch;
 struct PollReading;
 
@@ -168,6 +170,8 @@ private:
     void buildStatusBar();
     void buildMenu();
     void buildTimersAndDialogs();
+    // A value box of this window or a check box of the settings window, by its name.
+    QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
     void endRunWithoutAnswer();
     void showPoll(const PollReading& reading);
@@ -181,4 +185,5 @@ private:
     QDateTime now() const;
 
     QThread* m_exportThread = nullptr;
+    QSharedPointer<TimeLabelTicker> m_timeTicker;
 };

@@ -86,7 +86,8 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     auto result = std::make_shared<ExportResult>();
 
     // A long export shows its progress after half a second; polls go on meanwhile.
-    auto* progress = new QProgressDialog(QStringLiteral("Сохранение ..."), QString(), 0, 1000, this);
+    auto* progress =
+        new QProgressDialog(QStringLiteral("Сохранение ..."), QString(), 0, 1000, this);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setMinimumDuration(500);
     progress->setAutoClose(false);
@@ -134,7 +135,9 @@ void TFMain::BMP1Click() {
         ShowMessage(QApplication::applicationName(), failureText(chosen.first(), reason));
 }
 
-void TFMain::N3Click() { RunPrintDialog(PrinterSetupDialog); }
+void TFMain::N3Click() {
+    RunPrintDialog(PrinterSetupDialog);
+}
 
 void TFMain::N4Click() {
     QString reason;

@@ -5,9 +5,12 @@
 #include "Formoptions.h"
 #include "Forms.h"
 #include "Formstat.h"
+#include "MaskedTimeEdit.h"
+#include "TimeLabelTicker.h"
 #include "link/ConfigurationDetection.h"
 #include "link/Rcpthread.h"
 #include "link/Unitcomport.h"
+#include "measurement/ChannelConfiguration.h"
 #include "measurement/ScheduleTime.h"
 #include "measurement/VisiblePointCount.h"
 
@@ -42,14 +45,32 @@ void TFMain::connectSecondaryWindows() {
         connectStatistics();
 }
 
+QWidget* TFMain::namedControl(const QString& name) const {
+    if (QWidget* own = findChild<QWidget*>(name))
+        return own;
+    if (!FOptions)
+        return nullptr;
+    const std::pair<const char*, QWidget*> settings[] = {
+        {"CheckBox1T", FOptions->CheckBox1T},     {"CheckBox1RH", FOptions->CheckBox1RH},
+        {"CheckBox1Tvl", FOptions->CheckBox1Tvl}, {"CheckBox1Ttr", FOptions->CheckBox1Ttr},
+        {"CheckBox1V", FOptions->CheckBox1V},     {"CheckBox1VR", FOptions->CheckBox1VR},
+        {"CheckBox5", FOptions->CheckBox5},       {"CheckBox2", FOptions->CheckBox2},
+        {"CheckBox1E", FOptions->CheckBox1E},     {"CheckBox1L", FOptions->CheckBox1L},
+        {"CheckBox1UV", FOptions->CheckBox1UV},   {"CheckBoxT", FOptions->CheckBoxT},
+        {"CheckBoxRH", FOptions->CheckBoxRH},     {"CheckBoxV", FOptions->CheckBoxV},
+        {"CheckBoxE", FOptions->CheckBoxE},       {"CheckBoxL", FOptions->CheckBoxL},
+        {"CheckBoxUV", FOptions->CheckBoxUV},
+    };
+    for (const auto& [controlName, widget] : settings)
+        if (name == QLatin1String(controlName))
+            return widget;
+    return nullptr;
+}
+
 void TFMain::enableNamed(const QStringList& names) {
-    for (const QString& name : names) {
-        QWidget* w = findChild<QWidget*>(name);
-        if (!w && FOptions)
-            w = FOptions->findChild<QWidget*>(name);
-        if (w)
+    for (const QString& name : names)
+        if (QWidget* w = namedControl(name))
             w->setEnabled(true);
-    }
 }
 
 void TFMain::TimerDetektTimer() {
@@ -92,6 +113,7 @@ void TFMain::TimerDetektTimer() {
             }
         }
     }
+    m_timeTicker->setReferenceSeries(AxisReferenceSeries(ModelCode, HeadCode));
     setPanelText(3, QStringLiteral("Для начала работы нажмите старт"));
 }
 
@@ -210,4 +232,12 @@ void TFMain::TimerPeriodTimer() {
 
 void TFMain::setPollInterval(int milliseconds) {
     TimerInterval->setInterval(milliseconds);
+}
+
+void TFMain::connectStatistics() {
+    FStat->setSeriesSource([this](int seriesIndex) {
+        return StatSeries{Log.count(seriesIndex),
+                          [this, seriesIndex](qsizetype i) { return Log.y(seriesIndex, i); }};
+    });
+    FStat->setOptionsWindow(FOptions);
 }

@@ -15,19 +15,17 @@ private slots:
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("head");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("0x3C") << 0x3C << 0 << QStringList{"open", "W A7", "R A7", "R 3C", "W 3C",
-                                                          "close"};
+        QTest::newRow("0x3C") << 0x3C << 0
+                              << QStringList{"open", "W A7", "R A7", "R 3C", "W 3C", "close"};
         // The model byte is echoed before the head query goes out.
         QTest::newRow("0x41 head 2")
-            << 0x41 << 2
-            << QStringList{"open", "W A7", "R A7", "R 41", "W 41", "W AB", "R AB", "R 02", "W 02",
-                           "close"};
+            << 0x41 << 2 << QStringList{"open", "W A7", "R A7", "R 41", "W 41",
+                                        "W AB", "R AB", "R 02", "W 02", "close"};
         QTest::newRow("0x41 head 0")
-            << 0x41 << 0
-            << QStringList{"open", "W A7", "R A7", "R 41", "W 41", "W AB", "R AB", "R 00", "W 00",
-                           "close"};
-        QTest::newRow("0xFF unknown") << 0xFF << 0 << QStringList{"open", "W A7", "R A7", "R FF",
-                                                                  "W FF", "close"};
+            << 0x41 << 0 << QStringList{"open", "W A7", "R A7", "R 41", "W 41",
+                                        "W AB", "R AB", "R 00", "W 00", "close"};
+        QTest::newRow("0xFF unknown")
+            << 0xFF << 0 << QStringList{"open", "W A7", "R A7", "R FF", "W FF", "close"};
     }
     void dialogue() {
         QFETCH(int, model);

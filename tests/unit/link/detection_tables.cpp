@@ -44,8 +44,8 @@ private slots:
         QTest::newRow("0x3F") << 0x3F << "ДАРЕН/23" << Climatic + QStringList{"StaticTextE"}
                               << ClimaticBoxes + QStringList{"CheckBox1E"}
                               << ClimaticLimits + QStringList{"CheckBoxE"};
-        QTest::newRow("0x41 by head") << 0x41 << "ДАРЕН/25" << QStringList{} << QStringList{}
-                                      << QStringList{};
+        QTest::newRow("0x41 by head")
+            << 0x41 << "ДАРЕН/25" << QStringList{} << QStringList{} << QStringList{};
     }
     void models() {
         QFETCH(int, code);

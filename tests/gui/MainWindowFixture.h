@@ -1,0 +1,31 @@
+#pragma once
+
+#include "link/Unitcomport.h"
+#include "measurement/RegionalSettings.h"
+#include "windows/Formhelp.h"
+#include "windows/Formlogo.h"
+#include "windows/Formmain.h"
+#include "windows/Formoptions.h"
+#include "windows/Forms.h"
+#include "windows/Formstat.h"
+
+#include <QTimer>
+
+// The five windows as the program creates them, without the search thread (tests
+// drive the link state themselves). Destroyed in reverse order.
+struct MainWindowFixture {
+    MainWindowFixture() {
+        ResetComPortState();
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        CreateForms();
+        FMain->TimerDetekt->stop();
+        FMain->TimerLogo->stop();
+    }
+    ~MainWindowFixture() {
+        DestroyForms();
+        ResetComPortState();
+        RegionalSettings::resetToSystem();
+    }
+    MainWindowFixture(const MainWindowFixture&) = delete;
+    MainWindowFixture& operator=(const MainWindowFixture&) = delete;
+};
