@@ -49,10 +49,12 @@ public:
 
 private:
     explicit Histogram(int quantity);
-    void add(double y);
-    int classOf(double y) const;
+    void addAll(std::span<const double> values);
 
     int m_quantity = -1;
+    // Class bounds 0..10: each the smallest double at or above the exact bound (the
+    // 2.2-wide bounds are exact in extended precision only).
+    std::array<double, ClassCount + 1> m_bounds{};
     std::array<int, ClassCount> m_counts{};
     QStringList m_labels;
     double m_min = 0.0;

@@ -81,6 +81,9 @@ QTextEdit* TFLogo::memo(const QRect& place, const QStringList& lines, int pointS
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
+    // The lines share the block's height evenly, so the last one is not cut off.
+    centred.setLineHeight(static_cast<qreal>(place.height()) / lines.size(),
+                          QTextBlockFormat::FixedHeight);
     all.mergeBlockFormat(centred);
     return m;
 }

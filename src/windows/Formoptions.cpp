@@ -37,6 +37,11 @@ QLabel* sunkenText(QWidget* parent, const QString& text, const QRect& place) {
     auto* l = new QLabel(text, parent);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setGeometry(place);
+    // "Max 200000" has to fit into the 45 px box.
+    QFont narrow = l->font();
+    narrow.setStretch(QFont::Condensed);
+    l->setFont(narrow);
+    l->setIndent(1);
     return l;
 }
 

@@ -62,6 +62,10 @@ TFStat::TFStat(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FStat"));
     setWindowTitle(QStringLiteral("Статистика"));
+    QFont f = font();
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(8);
+    setFont(f);
     setClientHeight(OuterHeight);
 
     ComboBoxStat = new QComboBox(this);
