@@ -7,6 +7,16 @@
 #include <vector>
 
 namespace {
+// A key as an index, pinned to [low, high] before the conversion, which would be
+// undefined for a key beyond the integer range (an axis zoomed far out).
+qsizetype indexWithin(double key, qsizetype low, qsizetype high) {
+    if (!(key > static_cast<double>(low)))
+        return low;
+    if (!(key < static_cast<double>(high)))
+        return high;
+    return static_cast<qsizetype>(key);
+}
+
 // Pixels beyond the plot area that a line may still reach before it is pinned; far
 // enough that the visible part of a line keeps its slope, near enough for the painter.
 constexpr double PixelMargin = 20000;
@@ -45,8 +55,8 @@ QCPRange LogGraph::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
     qsizetype first = 0;
     qsizetype end = s.count();
     if (inKeyRange != QCPRange()) {
-        first = std::max<qsizetype>(0, static_cast<qsizetype>(std::ceil(inKeyRange.lower)));
-        end = std::min(end, static_cast<qsizetype>(std::floor(inKeyRange.upper)) + 1);
+        first = indexWithin(std::ceil(inKeyRange.lower), 0, end);
+        end = indexWithin(std::floor(inKeyRange.upper) + 1, 0, end);
     }
     foundRange = false;
     if (first >= end)
@@ -83,8 +93,8 @@ LogGraph::IndexRange LogGraph::visibleIndexes() const {
     const QCPRange range = mKeyAxis->range();
     IndexRange r;
     // One point beyond each edge, so that the line runs on to the edge of the plot.
-    r.first = std::max<qsizetype>(0, static_cast<qsizetype>(std::floor(range.lower)));
-    r.last = static_cast<qsizetype>(std::min(static_cast<double>(n - 1), std::ceil(range.upper)));
+    r.first = indexWithin(std::floor(range.lower), 0, n);
+    r.last = indexWithin(std::ceil(range.upper), -1, n - 1);
     return r;
 }
 
@@ -156,7 +166,7 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         const double column = std::floor(origin + static_cast<double>(begin) * step);
         const double next = step > 0 ? std::ceil((column + 1 - origin) / step)
                                      : std::floor((column - origin) / step) + 1;
-        const qsizetype end = std::clamp(static_cast<qsizetype>(next), begin + 1, r.last + 1);
+        const qsizetype end = indexWithin(next, begin + 1, r.last + 1);
         double lo = 0;
         double hi = 0;
         s.rangeMinMax(begin, end, lo, hi);

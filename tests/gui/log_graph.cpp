@@ -125,6 +125,22 @@ private slots:
         QVERIFY(c.count(image, Point) > 0);
     }
 
+    void extremeAxisRanges() {
+        Chart c;
+        for (int i = 0; i < 100; ++i)
+            c.log.append(Channel::E, 50, noon);
+        c.plot.xAxis->setRange(-1e200, 1e200);
+        QImage image = c.render();
+        QVERIFY(c.count(image, Point) == 0);
+        c.plot.xAxis->setRange(1e12, 1e12 + 10);
+        image = c.render();
+        QCOMPARE(c.count(image, Line) + c.count(image, Point), 0);
+        bool found = false;
+        QCOMPARE(c.graph->getValueRange(found, QCP::sdBoth, QCPRange(-1e200, 1e200)),
+                 QCPRange(50, 50));
+        QVERIFY(found);
+    }
+
     void ranges() {
         Chart c;
         bool found = true;
