@@ -1,5 +1,6 @@
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
+#include "windows/Resources.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,7 @@
 int main(int argc, char** argv) {
     InitialiseMainModule();
     QApplication app(argc, argv);
+    initResources();
     // The application's title (task bar and message boxes).
     QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
     QApplication::setDesktopFileName(QStringLiteral("vilta-monitor"));

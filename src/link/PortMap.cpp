@@ -33,17 +33,18 @@ QString PortMap::linkPath(int n) {
     return linkFolder() + QStringLiteral("/com") + QString::number(n);
 }
 
-void PortMap::setEnumerationEnabled(bool enabled) { g_enumerationEnabled = enabled; }
+void PortMap::setEnumerationEnabled(bool enabled) {
+    g_enumerationEnabled = enabled;
+}
 
 QStringList PortMap::enumeratedDevices() {
     QStringList result;
     if (!g_enumerationEnabled)
         return result;
     QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    ports.erase(std::remove_if(ports.begin(), ports.end(),
-                               [](const QSerialPortInfo& p) {
-                                   return deviceRank(p.portName()).first == 3;
-                               }),
+    ports.erase(std::remove_if(
+                    ports.begin(), ports.end(),
+                    [](const QSerialPortInfo& p) { return deviceRank(p.portName()).first == 3; }),
                 ports.end());
     std::sort(ports.begin(), ports.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
         return deviceRank(a.portName()) < deviceRank(b.portName());
@@ -53,13 +54,19 @@ QStringList PortMap::enumeratedDevices() {
     return result;
 }
 
+std::optional<QString> PortMap::linkedDevice(int n) {
+    const QFileInfo link(linkPath(n));
+    if (!link.isSymLink() && !link.exists())
+        return std::nullopt;
+    return link.exists() ? link.canonicalFilePath() : QString();
+}
+
 QString PortMap::deviceFor(int n) {
 #ifdef Q_OS_WIN
     return QStringLiteral("COM") + QString::number(n);
 #else
-    const QFileInfo link(linkPath(n));
-    if (link.isSymLink() || link.exists())
-        return link.exists() ? link.canonicalFilePath() : QString();
+    if (const auto linked = linkedDevice(n))
+        return *linked;
     const QStringList devices = enumeratedDevices();
     if (n >= 1 && n <= devices.size())
         return devices.at(n - 1);

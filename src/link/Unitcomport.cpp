@@ -15,7 +15,9 @@ std::unique_ptr<SerialDevice> makeDevice() {
 }
 } // namespace
 
-void SetSerialDeviceFactory(SerialDeviceFactory factory) { g_factory = std::move(factory); }
+void SetSerialDeviceFactory(SerialDeviceFactory factory) {
+    g_factory = std::move(factory);
+}
 
 void ResetComPortState() {
     ClosePort();
@@ -28,11 +30,20 @@ void ResetComPortState() {
     ComPort.DeviceName.clear();
 }
 
-QString PortName(int n) { return QStringLiteral("COM") + QChar(u'0' + n); }
+QString PortName(int n) {
+    return QStringLiteral("COM") + QChar(u'0' + n);
+}
 
 void OpenPort(int n) {
     ClosePort();
-    ComPort.DeviceName = PortMap::deviceFor(n);
+    // Once the instrument is found its port stays put: a link is looked at again (it
+    // is cheap and may have been renewed), the system's enumeration is not, since it
+    // costs milliseconds at every poll.
+    const bool found = ComPort.InstrumentFound.load(std::memory_order_acquire) == 1;
+    if (found && n == ComPort.PortNumber && !ComPort.DeviceName.isEmpty())
+        ComPort.DeviceName = PortMap::linkedDevice(n).value_or(ComPort.DeviceName);
+    else
+        ComPort.DeviceName = PortMap::deviceFor(n);
     ComPort.PortHandle = makeDevice();
     // The outcome is not examined: a port that failed to open delivers no byte,
     // so the caller's probe or bounded wait sees a silent instrument.

@@ -123,8 +123,6 @@ public:
 
     // Waits for an export under way (tests, program end).
     void waitForExport();
-    // Message M3: a file that could not be written, with the system's reason.
-    static QString failureText(const QString& fileName, const QString& reason);
 
 signals:
     void exportFinished(bool ok);

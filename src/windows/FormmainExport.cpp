@@ -61,11 +61,6 @@ WorkbookData toWorkbook(const LogSnapshot& s) {
 
 } // namespace
 
-QString TFMain::failureText(const QString& fileName, const QString& reason) {
-    return QStringLiteral("Не удалось сохранить файл «%1»: %2")
-        .arg(QDir::toNativeSeparators(fileName), reason);
-}
-
 void TFMain::EXL1Click() {
     if (m_exportThread) {
         ShowMessage(QApplication::applicationName(),
@@ -112,7 +107,8 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
         m_exportThread->deleteLater();
         m_exportThread = nullptr;
         if (!result->ok)
-            ShowMessage(QApplication::applicationName(), failureText(fileName, result->reason));
+            ShowMessage(QApplication::applicationName(),
+                        SaveFailureMessage(fileName, result->reason));
         emit exportFinished(result->ok);
     });
     m_exportThread->start();
@@ -132,7 +128,7 @@ void TFMain::BMP1Click() {
         return;
     QString reason;
     if (!SaveChartBitmap(ChartValue, chosen.first(), &reason))
-        ShowMessage(QApplication::applicationName(), failureText(chosen.first(), reason));
+        ShowMessage(QApplication::applicationName(), SaveFailureMessage(chosen.first(), reason));
 }
 
 void TFMain::N3Click() {

@@ -123,7 +123,8 @@ void TFStat::buildChart() {
     ChartStat->legend->setVisible(false);
     ChartStat->axisRect()->setAutoMargins(QCP::msLeft | QCP::msRight | QCP::msBottom);
     ChartStat->axisRect()->setMargins(QMargins(0, MarkRoom, 0, 0));
-    ChartStat->xAxis->setTicker(QSharedPointer<QCPAxisTickerText>::create());
+    m_classLabels = QSharedPointer<QCPAxisTickerText>::create();
+    ChartStat->xAxis->setTicker(m_classLabels);
     ChartStat->xAxis->setRange(0.5, 10.5);
     ChartStat->yAxis->setRange(0, 1);
 
@@ -225,8 +226,7 @@ void TFStat::addMark(double key, double value, const QString& text) {
 void TFStat::Recompute() {
     BarSeriesStat->data()->clear();
     clearMarks();
-    auto ticker = qSharedPointerDynamicCast<QCPAxisTickerText>(ChartStat->xAxis->ticker());
-    ticker->clear();
+    m_classLabels->clear();
 
     const int quantity = selectedQuantity();
     if (!Histogram::isQuantity(quantity)) {
@@ -242,7 +242,7 @@ void TFStat::Recompute() {
         const double key = k + 1;
         const int count = h.counts()[static_cast<std::size_t>(k)];
         BarSeriesStat->addData(key, count);
-        ticker->addTick(key, h.labels().at(k));
+        m_classLabels->addTick(key, h.labels().at(k));
         addMark(key, count, Histogram::shareText(shares[static_cast<std::size_t>(k)]));
         tallest = std::max(tallest, count);
     }

@@ -2,10 +2,12 @@
 
 #include "statistics/Histogram.h"
 
+#include <QSharedPointer>
 #include <QWidget>
 
 #include <functional>
 
+class QCPAxisTickerText;
 class QCPBars;
 class QCPItemLine;
 class QCPItemText;
@@ -104,6 +106,8 @@ private:
     void setClientHeight(int outerHeight);
 
     std::function<StatSeries(int)> m_source;
+    // Kept typed: a dynamic cast of the axis's ticker across the chart library fails.
+    QSharedPointer<QCPAxisTickerText> m_classLabels;
     const TFOptions* m_options = nullptr;
     QList<QCPItemText*> m_markTexts;
     QList<QCPItemLine*> m_markLines;

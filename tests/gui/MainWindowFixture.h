@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IsolatedPortMap.h"
 #include "link/Unitcomport.h"
 #include "measurement/RegionalSettings.h"
 #include "windows/Formhelp.h"
@@ -14,6 +15,8 @@
 // The five windows as the program creates them, without the search thread (tests
 // drive the link state themselves). Destroyed in reverse order.
 struct MainWindowFixture {
+    IsolatedPortMap ports;
+
     MainWindowFixture() {
         ResetComPortState();
         RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTime>
 
+using namespace ReadBack;
+
 class ExportReadBackTest : public QObject {
     Q_OBJECT
 

@@ -1,0 +1,273 @@
+// Polls as the main window runs them against a scripted instrument: what is shown,
+// coloured, beeped and logged, and what a broken-off reply leaves behind.
+#include "MainWindowFixture.h"
+#include "ScriptedInstrument.h"
+#include "measurement/VisiblePointCount.h"
+#include "windows/AlarmTone.h"
+#include "windows/LogGraph.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <qcustomplot.h>
+
+#include <memory>
+
+namespace {
+using Bytes6 = std::array<std::uint8_t, 6>;
+using Bytes8 = std::array<std::uint8_t, 8>;
+
+bool isRed(QLabel* box) {
+    return box->palette().color(QPalette::Window) == QColor(255, 0, 0);
+}
+} // namespace
+
+class MainPoll : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> m_forms;
+    std::unique_ptr<ScriptedInstrument> m_instrument;
+    ScriptedInstrument::Replies m_replies;
+
+    void detect(int model, int head = 0) {
+        m_replies.model = static_cast<std::uint8_t>(model);
+        m_replies.head = static_cast<std::uint8_t>(head);
+        m_instrument->answerLikeInstrument(m_replies);
+        ComPort.PortNumber = 1;
+        ComPort.InstrumentFound.store(1);
+        FMain->TimerDetektTimer();
+        QCOMPARE(FMain->panelText(3), QStringLiteral("Для начала работы нажмите старт"));
+    }
+    void reply(const Bytes6& climatic, const Bytes8& optical = {}) {
+        m_replies.climatic = climatic;
+        m_replies.optical = optical;
+        m_instrument->answerLikeInstrument(m_replies);
+    }
+
+private slots:
+    void init() {
+        m_forms = std::make_unique<MainWindowFixture>();
+        m_instrument = std::make_unique<ScriptedInstrument>();
+        m_replies = {};
+    }
+    void cleanup() {
+        m_instrument.reset();
+        m_forms.reset();
+        VisiblePointCount = 100;
+    }
+
+    void threePollsOfModel60() {
+        detect(0x3C);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}); // 20.0 °C, 50.0 %, 1.23 m/s
+        for (int i = 0; i < 3; ++i)
+            FMain->PollInstrument();
+        QCOMPARE(FMain->panelText(3), QStringLiteral("Чтение данных ..."));
+        QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
+        QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("50"));
+        QCOMPARE(FMain->StaticTextTvl->text(), QStringLiteral("14,3"));
+        QCOMPARE(FMain->StaticTextTtr->text(), QStringLiteral("9,3"));
+        QCOMPARE(FMain->StaticTextV->text(), QStringLiteral("1,2"));
+        for (int s : {0, 1, 2, 3, 4})
+            QCOMPARE(FMain->Log.count(s), qsizetype(3));
+        for (int s : {5, 6, 7, 8, 9})
+            QCOMPARE(FMain->Log.count(s), qsizetype(0));
+        QCOMPARE(FMain->Log.y(4, 2), 1.2);
+        QCOMPARE(FMain->ChartValue->xAxis->range().lower, -98.0);
+        QCOMPARE(FMain->ChartValue->xAxis->range().upper, 2.0);
+        QCOMPARE(FMain->StaticTextTHC->text(), QStringLiteral("0.0"));
+        QCOMPARE(FMain->StaticTextTcf->text(), QStringLiteral("0.0"));
+        // Only the climatic block was asked for.
+        QVERIFY(!m_instrument->written().contains(0xAA));
+    }
+
+    void timeAxisFollowsNewestPoints_data() {
+        QTest::addColumn<int>("visible");
+        QTest::addColumn<double>("min");
+        QTest::newRow("100") << 100 << 49.0;
+        QTest::newRow("500") << 500 << -351.0;
+    }
+    void timeAxisFollowsNewestPoints() {
+        QFETCH(int, visible);
+        QFETCH(double, min);
+        detect(0x32);
+        reply({0x00, 0x00, 0x00, 0x00, 0x01, 0x00});
+        VisiblePointCount = visible;
+        for (int i = 0; i < 150; ++i)
+            FMain->PollInstrument();
+        QCOMPARE(FMain->ChartValue->xAxis->range().lower, min);
+        QCOMPARE(FMain->ChartValue->xAxis->range().upper, 149.0);
+    }
+
+    void model50ChangesOnlyAirSpeed() {
+        detect(0x32);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->PollInstrument();
+        const auto boxes = FMain->valueBoxes();
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(boxes[std::size_t(i)]->text(),
+                     i == 4 ? QStringLiteral("1,2") : QStringLiteral("0.0"));
+    }
+
+    void opticalRangeCodes() {
+        detect(0x3D);
+        // E mantissa 512.0 with code 2; L mantissa 0.5 with code 1.
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
+              {0x14, 0x00, 0x00, 0x02, 0x00, 0x05, 0x00, 0x01});
+        FMain->PollInstrument();
+        QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("51,2k"));
+        QCOMPARE(FMain->StaticTextL->text(), QStringLiteral("5"));
+        QCOMPARE(FMain->StaticTextUV->text(), QStringLiteral("0.0"));
+        QCOMPARE(FMain->Log.y(7, 0), 51200.0);
+        QCOMPARE(FMain->Log.y(8, 0), 5.0);
+        // A garbled range code: the box keeps its text and E logs no point, so its
+        // indexes lag behind from then on.
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
+              {0x14, 0x00, 0x00, 0x07, 0x00, 0x05, 0x00, 0x01});
+        FMain->PollInstrument();
+        QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("51,2k"));
+        QCOMPARE(FMain->Log.count(7), qsizetype(1));
+        QCOMPARE(FMain->Log.count(8), qsizetype(2));
+        QCOMPARE(FMain->Log.count(0), qsizetype(2));
+    }
+
+    void headOneShowsLuminanceAndUv() {
+        detect(0x41, 1);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
+              {0x04, 0xD2, 0x00, 0x00, 0x00, 0x7B, 0x00, 0x01});
+        FMain->PollInstrument();
+        QCOMPARE(FMain->StaticTextL->text(), QStringLiteral("123,4"));
+        QCOMPARE(FMain->StaticTextUV->text(), QStringLiteral("123"));
+        QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("0.0"));
+        QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("0.0"));
+        // The time axis follows the UV series here.
+        QCOMPARE(FMain->ChartValue->xAxis->range().upper, 0.0);
+    }
+
+    void limits_data() {
+        QTest::addColumn<int>("tWord");
+        QTest::addColumn<QString>("max");
+        QTest::addColumn<bool>("alarm");
+        QTest::newRow("23.5 at max 23.5") << 235 << "23.5" << true;
+        QTest::newRow("23.5 below 23.6") << 235 << "23,6" << false;
+        QTest::newRow("23.4 at max 23.4") << 234 << "23.4" << true;
+        QTest::newRow("max not a number") << 234 << "abc" << false;
+        QTest::newRow("above max") << 300 << "25" << true;
+    }
+    void limits() {
+        QFETCH(int, tWord);
+        QFETCH(QString, max);
+        QFETCH(bool, alarm);
+        detect(0x3C);
+        FOptions->CheckBoxT->setChecked(true);
+        FOptions->EditTmin->setText(QStringLiteral("10"));
+        FOptions->EditTmax->setText(max);
+        reply({std::uint8_t(tWord >> 8), std::uint8_t(tWord & 0xFF), 0x01, 0xF4, 0x00, 0x7B});
+        FMain->PollInstrument();
+        QCOMPARE(isRed(FMain->StaticTextT), alarm);
+        QVERIFY(!isRed(FMain->StaticTextRH));
+        QCOMPARE(FMain->Log.count(0), qsizetype(1));  // the poll went on
+        QCOMPARE(FMain->Beeper->requestedCount(), 0); // no beep unless asked
+    }
+
+    void humidityComparedAsNumber() {
+        detect(0x3C);
+        FOptions->CheckBoxRH->setChecked(true);
+        FOptions->EditRHmin->setText(QStringLiteral("0"));
+        FOptions->EditRHmax->setText(QStringLiteral("10"));
+        reply({0x00, 0xC8, 0x00, 0x5F, 0x00, 0x7B}); // RH 9.5
+        FMain->PollInstrument();
+        QVERIFY(!isRed(FMain->StaticTextRH));
+    }
+
+    void twoAlarmsTwoTones() {
+        detect(0x3C);
+        FOptions->CheckBoxBeep->setChecked(true);
+        FOptions->CheckBoxT->setChecked(true);
+        FOptions->EditTmax->setText(QStringLiteral("10"));
+        FOptions->CheckBoxV->setChecked(true);
+        FOptions->EditVmax->setText(QStringLiteral("1"));
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->PollInstrument();
+        QVERIFY(isRed(FMain->StaticTextT));
+        QVERIFY(isRed(FMain->StaticTextV));
+        QCOMPARE(FMain->Beeper->requestedCount(), 2);
+        // Back to the window colour at the first poll within the limits.
+        FOptions->EditTmax->setText(QStringLiteral("30"));
+        FMain->PollInstrument();
+        QVERIFY(!isRed(FMain->StaticTextT));
+        QCOMPARE(FMain->StaticTextT->palette().color(QPalette::Window),
+                 QApplication::palette().color(QPalette::Window));
+    }
+
+    // The scripted instrument cuts every reply after stopAfter data bytes: with 6 the
+    // climatic block arrives whole and the optical one breaks off.
+    void brokenOffReplyLeavesNoHalfPoll_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("stopAfter");
+        QTest::newRow("climatic, 3 bytes") << 0x3C << 3;
+        QTest::newRow("climatic, nothing") << 0x3C << 0;
+        QTest::newRow("optical, 6 bytes") << 0x3D << 6;
+    }
+    void brokenOffReplyLeavesNoHalfPoll() {
+        QFETCH(int, model);
+        QFETCH(int, stopAfter);
+        detect(model);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}, {0x04, 0xD2, 0, 0, 0, 0x7B, 0, 1});
+        FMain->ButtonStartStopClick();
+        FMain->PollInstrument();
+        QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+        QCOMPARE(FMain->Log.count(0), qsizetype(1));
+
+        ScriptedInstrument::Replies broken = m_replies;
+        broken.climatic = {0x01, 0x2C, 0x02, 0x58, 0x01, 0x00}; // would change every box
+        broken.stopAfter = stopAfter;
+        m_instrument->answerLikeInstrument(broken);
+        FMain->PollInstrument();
+        QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора"));
+        QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+        QVERIFY(!FMain->TimerInterval->isActive());
+        QVERIFY(!FMain->TimerPeriod->isActive());
+        for (int s = 0; s < 10; ++s)
+            QVERIFY(FMain->Log.count(s) <= 1);
+        QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
+        QCOMPARE(FMain->StaticTextV->text(), QStringLiteral("1,2"));
+        QCOMPARE(m_instrument->openCount(), m_instrument->closeCount());
+        QVERIFY(!m_instrument->isOpen());
+    }
+
+    void silentProbeEndsTheRun() {
+        detect(0x3C);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->ButtonStartStopClick();
+        m_instrument->failOpens();
+        FMain->PollInstrument();
+        QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора"));
+        QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+        QVERIFY(!FMain->TimerInterval->isActive());
+        QCOMPARE(FMain->Log.count(0), qsizetype(0));
+    }
+
+    void clearDuringRun() {
+        detect(0x3C);
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->ButtonStartStopClick();
+        FMain->PollInstrument();
+        FMain->PollInstrument();
+        FMain->ButtonClearClick();
+        for (int s = 0; s < 10; ++s)
+            QCOMPARE(FMain->Log.count(s), qsizetype(0));
+        for (QLabel* box : FMain->valueBoxes())
+            QCOMPARE(box->text(), QStringLiteral("0.0"));
+        QVERIFY(FMain->TimerInterval->isActive());
+        FMain->PollInstrument();
+        QCOMPARE(FMain->Log.count(0), qsizetype(1));
+        QCOMPARE(FMain->ChartValue->xAxis->range().upper, 0.0);
+        QCOMPARE(FMain->ChartValue->xAxis->range().lower, -100.0);
+    }
+};
+
+QTEST_MAIN(MainPoll)
+#include "main_poll.moc"
