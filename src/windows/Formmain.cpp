@@ -228,8 +228,13 @@ void TFMain::buildStatusBar() {
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(StatusBarHeight);
     constexpr int widths[3] = {40, 50, 50};
+    // The narrow panels take a condensed face so that "ДАРЕН/25" fits in 50 pixels.
+    QFont narrow = font();
+    narrow.setStretch(QFont::Condensed);
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(bar);
+        if (i < 3)
+            panel->setFont(narrow);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
