@@ -9,6 +9,8 @@
 #include <chrono>
 
 namespace {
+// Spelled out here rather than taken from the program's serial module: the emulator
+// plays the instrument, so a wrong constant on the program's side must not be copied.
 constexpr std::uint8_t CmdProbe = 0x37;
 constexpr std::uint8_t CmdStop = 0xA2;
 constexpr std::uint8_t CmdReadClimatic = 0xA3;
