@@ -1,0 +1,537 @@
+// Measurement runs as the main window drives them over a real pseudo-terminal against
+// instrument-emulator: start, polls on the timer, stop, the schedule with an injected
+// clock, an instrument that fails mid-run, and leaving the program during a run. The
+// emulator's byte transcript shows what went over the line.
+#include "../gui/MainWindowFixture.h"
+#include "EmulatorProcess.h"
+#include "link/QtSerialDevice.h"
+#include "windows/MaskedTimeEdit.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+// Fast polls: the test waits for log counts, never for the clock.
+constexpr int PollIntervalMs = 20;
+// Long enough that no poll comes while a test looks at the state right after a click.
+constexpr int QuietIntervalMs = 60000;
+
+QStringList args(const QString& line) {
+    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// "H 37 I 37" -> {"H 37", "I 37"}.
+QStringList dialogue(const QString& text) {
+    const QStringList tokens = args(text);
+    QStringList lines;
+    for (qsizetype i = 0; i + 1 < tokens.size(); i += 2)
+        lines << tokens[i] + QLatin1Char(' ') + tokens[i + 1];
+    return lines;
+}
+
+QString hex(int b) {
+    return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// A command, its acknowledgement and each data byte followed by our echo.
+QStringList block(int command, const QList<int>& data) {
+    QStringList lines{"H " + hex(command), "I " + hex(command)};
+    for (int b : data)
+        lines << "I " + hex(b) << "H " + hex(b);
+    return lines;
+}
+
+const QStringList Probe{QStringLiteral("H 37"), QStringLiteral("I 37")};
+
+QStringList detection(int model) {
+    return block(0xA7, {model});
+}
+
+QStringList poll(const QList<int>& climatic, const QList<int>& optical) {
+    QStringList lines = Probe + block(0xA3, climatic);
+    if (!optical.isEmpty())
+        lines += block(0xAA, optical);
+    return lines;
+}
+
+QStringList repeated(const QStringList& lines, qsizetype times) {
+    QStringList all;
+    for (qsizetype i = 0; i < times; ++i)
+        all += lines;
+    return all;
+}
+
+// A byte the instrument ignores, written after an action through a port session of our
+// own: the line keeps order, so anything the action sent shows before it.
+const QString MarkerLine = QStringLiteral("H 55");
+void sendMarker() {
+    PortSession session(1);
+    WriteByte(0x55);
+}
+
+// Reads of each port session, counted around the real QSerialPort backend.
+struct SessionReads {
+    int reads = 0;
+    int empty = 0;
+};
+std::vector<SessionReads> g_sessions;
+
+class CountingSerialDevice : public SerialDevice {
+public:
+    bool open(const QString& device) override {
+        g_sessions.emplace_back();
+        return m_port.open(device);
+    }
+    void close() override { m_port.close(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    void writeByte(std::uint8_t b) override { m_port.writeByte(b); }
+    int readByte(std::uint8_t& b) override {
+        const int n = m_port.readByte(b);
+        ++g_sessions.back().reads;
+        if (n == 0)
+            ++g_sessions.back().empty;
+        return n;
+    }
+
+private:
+    QtSerialDevice m_port;
+};
+
+const QString Ready = QStringLiteral("Для начала работы нажмите старт");
+const QString NoAnswer = QStringLiteral("Нет отклика от прибора");
+const QString Armed = QStringLiteral("Соединение прошло успешно, ожидание начала измерений ");
+
+// Series of model 61: t, RH, wet-bulb, dew point, V, E, L.
+const QList<int> Model61Series{0, 1, 2, 3, 4, 7, 8};
+} // namespace
+
+class RunControl : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> m_forms;
+    std::unique_ptr<EmulatorProcess> m_instrument;
+    QTime m_now;
+
+    // Starts the emulator as COM1 and lets the main window detect it.
+    bool detect(const QString& options, int model) {
+        m_instrument = std::make_unique<EmulatorProcess>(args("--as COM1 " + options));
+        if (!m_instrument->start())
+            return false;
+        ComPort.PortNumber = 1;
+        ComPort.InstrumentFound.store(1);
+        FMain->TimerDetektTimer();
+        return FMain->panelText(3) == Ready && FMain->ButtonStartStop->isEnabled() &&
+               FMain->ModelCode == model;
+    }
+    // Replaces the instrument on COM1 during a run, as if another one were plugged in.
+    bool replaceInstrument(const QString& options) {
+        if (!m_instrument->stop())
+            return false;
+        m_instrument = std::make_unique<EmulatorProcess>(args("--as COM1 " + options));
+        return m_instrument->start();
+    }
+    QList<QString> boxTexts() const {
+        QList<QString> texts;
+        for (QLabel* box : FMain->valueBoxes())
+            texts << box->text();
+        return texts;
+    }
+    QList<qsizetype> logCounts() const {
+        QList<qsizetype> counts;
+        for (int s = 0; s < 10; ++s)
+            counts << FMain->Log.count(s);
+        return counts;
+    }
+    void scheduleTick(const QTime& time) {
+        m_now = time;
+        FMain->TimerPeriodTimer();
+    }
+
+private slots:
+    void init() {
+        m_forms = std::make_unique<MainWindowFixture>();
+        g_sessions.clear();
+        SetSerialDeviceFactory([] { return std::make_unique<CountingSerialDevice>(); });
+        FMain->Clock = [this] { return QDateTime(QDate(2024, 5, 6), m_now); };
+        m_now = QTime(7, 0);
+    }
+    void cleanup() {
+        m_forms.reset();
+        m_instrument.reset();
+        SetSerialDeviceFactory({});
+    }
+
+    void freeRunning_data();
+    void freeRunning();
+    void scheduledRun_data();
+    void scheduledRun();
+    void armedRunEndsWithoutPoll_data();
+    void armedRunEndsWithoutPoll();
+    void scheduledStopSendsStopCommand_data();
+    void scheduledStopSendsStopCommand();
+    void scheduledStopOfSilentInstrument();
+    void instrumentVanishesMidRun_data();
+    void instrumentVanishesMidRun();
+    void instrumentFailsMidRun_data();
+    void instrumentFailsMidRun();
+    void leavingDuringRunSendsNothing_data();
+    void leavingDuringRunSendsNothing();
+};
+
+void RunControl::freeRunning_data() {
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QList<int>>("optical");
+    QTest::addColumn<QString>("eBox");
+    QTest::addColumn<QString>("lBox");
+    QTest::newRow("climatic model 60") << 0x3C << QList<int>{} << "0.0"
+                                       << "0.0";
+    QTest::newRow("optical model 61")
+        << 0x3D << QList<int>{0x04, 0xD2, 0x00, 0x01, 0x00, 0x7B, 0x00, 0x00} << "1234"
+        << "12,3";
+}
+
+void RunControl::freeRunning() {
+    QFETCH(int, model);
+    QFETCH(QList<int>, optical);
+    QFETCH(QString, eBox);
+    QFETCH(QString, lBox);
+    QVERIFY(detect(QStringLiteral("-t -10 --rh 50 -v 1.23 --model %1").arg(model), model));
+    const QStringList detected = detection(model);
+    QTRY_COMPARE(m_instrument->transcript(), detected);
+
+    // Start: the probe and nothing else; the first poll is an interval away.
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+    QCOMPARE(FMain->panelText(3), QStringLiteral("Чтение каналов"));
+    QVERIFY(FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->Log.count(0), qsizetype(0));
+    QTRY_COMPARE(m_instrument->transcript(), detected + Probe);
+
+    // Polls come on the timer.
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    QTRY_VERIFY(FMain->Log.count(0) >= 3);
+    QCOMPARE(FMain->panelText(3), QStringLiteral("Чтение данных ..."));
+    QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("-10"));
+    QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("50"));
+    QCOMPARE(FMain->StaticTextV->text(), QStringLiteral("1,2"));
+    QCOMPARE(FMain->StaticTextE->text(), eBox);
+    QCOMPARE(FMain->StaticTextL->text(), lBox);
+
+    // Stop: only the probe byte goes out.
+    const qsizetype polls = FMain->Log.count(0);
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), QStringLiteral(" "));
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QCOMPARE(FMain->Log.count(0), polls);
+    for (int s : {1, 2, 3, 4})
+        QCOMPARE(FMain->Log.count(s), polls);
+    QCOMPARE(FMain->Log.count(7), optical.isEmpty() ? 0 : polls);
+    sendMarker();
+    const QStringList onePoll = poll({0xFF, 0x9C, 0x01, 0xF4, 0x00, 0x7B}, optical);
+    QTRY_COMPARE(m_instrument->transcript(),
+                 detected + Probe + repeated(onePoll, polls) + Probe + QStringList{MarkerLine});
+    QVERIFY(m_instrument->stop());
+    QCOMPARE(m_instrument->transcriptSummary(),
+             QStringLiteral("summary wrong-echoes=0 abandoned=0"));
+}
+
+void RunControl::scheduledRun_data() {
+    QTest::addColumn<QString>("startField");
+    QTest::addColumn<QString>("endField");
+    QTest::addColumn<QTime>("before");
+    QTest::addColumn<QTime>("startTick");
+    QTest::addColumn<QTime>("endTick");
+    QTest::newRow("hour typed with a blank")
+        << " 8:30"
+        << "08:45" << QTime(8, 29, 55) << QTime(8, 30, 15) << QTime(8, 45, 0);
+    QTest::newRow("hour with a leading zero")
+        << "08:30"
+        << " 8:31" << QTime(8, 29, 59) << QTime(8, 30, 0) << QTime(8, 31, 19);
+    QTest::newRow("afternoon") << "14:05"
+                               << "15:00" << QTime(14, 4, 40) << QTime(14, 5, 0)
+                               << QTime(15, 0, 40);
+}
+
+void RunControl::scheduledRun() {
+    QFETCH(QString, startField);
+    QFETCH(QString, endField);
+    QFETCH(QTime, before);
+    QFETCH(QTime, startTick);
+    QFETCH(QTime, endTick);
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FOptions->CheckBoxTimer->setChecked(true);
+    FOptions->MaskEditTimeN->setText(startField);
+    FOptions->MaskEditTimeK->setText(endField);
+    QCOMPARE(FOptions->MaskEditTimeN->text(), startField);
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->panelText(3), Armed);
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+    QVERIFY(FMain->TimerPeriod->isActive());
+    QVERIFY(!FMain->TimerInterval->isActive());
+
+    scheduleTick(before);
+    QVERIFY(!FMain->TimerInterval->isActive());
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe + QStringList{MarkerLine});
+    QCOMPARE(FMain->Log.count(0), qsizetype(0));
+
+    scheduleTick(startTick);
+    QVERIFY(FMain->TimerInterval->isActive());
+    QCOMPARE(FMain->panelText(3), Armed);
+    QTRY_VERIFY(FMain->Log.count(0) >= 2);
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+
+    // A tick later in the start minute changes nothing.
+    scheduleTick(startTick.addSecs(20));
+    QVERIFY(FMain->TimerInterval->isActive());
+    QVERIFY(FMain->TimerPeriod->isActive());
+
+    scheduleTick(endTick);
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), QStringLiteral("Чтение данных ..."));
+    const qsizetype polls = FMain->Log.count(0);
+    sendMarker();
+    const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
+    QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe + QStringList{MarkerLine} +
+                                                 repeated(onePoll, polls) +
+                                                 QStringList{MarkerLine});
+}
+
+void RunControl::armedRunEndsWithoutPoll_data() {
+    QTest::addColumn<QString>("startField");
+    QTest::addColumn<QString>("endField");
+    QTest::addColumn<QTime>("tick");
+    QTest::newRow("start equals end") << "10:00"
+                                      << "10:00" << QTime(10, 0, 5);
+    QTest::newRow("start equals end, blank hour") << " 9:15"
+                                                  << "09:15" << QTime(9, 15, 40);
+    QTest::newRow("end before start") << "09:00"
+                                      << "08:00" << QTime(8, 0, 0);
+}
+
+void RunControl::armedRunEndsWithoutPoll() {
+    QFETCH(QString, startField);
+    QFETCH(QString, endField);
+    QFETCH(QTime, tick);
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FOptions->CheckBoxTimer->setChecked(true);
+    FOptions->MaskEditTimeN->setText(startField);
+    FOptions->MaskEditTimeK->setText(endField);
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+
+    scheduleTick(tick);
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), Armed);
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe + QStringList{MarkerLine});
+    QCOMPARE(logCounts(), QList<qsizetype>(10, 0));
+}
+
+void RunControl::scheduledStopSendsStopCommand_data() {
+    QTest::addColumn<bool>("polling");
+    QTest::newRow("armed") << false;
+    QTest::newRow("polling") << true;
+}
+
+void RunControl::scheduledStopSendsStopCommand() {
+    QFETCH(bool, polling);
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FOptions->CheckBoxTimer->setChecked(true);
+    FOptions->MaskEditTimeN->setText(QStringLiteral("12:00"));
+    FOptions->MaskEditTimeK->setText(QStringLiteral("13:00"));
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    FMain->ButtonStartStopClick();
+    if (polling) {
+        scheduleTick(QTime(12, 0, 10));
+        QTRY_VERIFY(FMain->Log.count(0) >= 1);
+    }
+    const QString panel = FMain->panelText(3);
+    const qsizetype polls = FMain->Log.count(0);
+    sendMarker();
+    const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
+    const QStringList before =
+        detection(0x3C) + Probe + repeated(onePoll, polls) + QStringList{MarkerLine};
+    QTRY_COMPARE(m_instrument->transcript(), before);
+
+    FMain->ButtonStartStopClick();
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), panel);
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript().mid(before.size()),
+                 dialogue("H 37 I 37 H A2 I A2 H 55"));
+}
+
+void RunControl::scheduledStopOfSilentInstrument() {
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FOptions->CheckBoxTimer->setChecked(true);
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->panelText(3), Armed);
+    QVERIFY(replaceInstrument(QStringLiteral("--silent")));
+
+    FMain->ButtonStartStopClick();
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), Armed);
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript(), dialogue("H 37 H 55"));
+    // The probe gave up after its eleven empty reads.
+    QCOMPARE(g_sessions.size(), std::size_t(4));
+    QCOMPARE(g_sessions[2].empty, ProbeRetryLimit);
+}
+
+// The emulator answers a number of commands, then closes its end of the line: the
+// detection (1), the start probe (1) and two polls of model 61 (3 each) make 8.
+void RunControl::instrumentVanishesMidRun_data() {
+    QTest::addColumn<int>("commands");
+    QTest::addColumn<QStringList>("failingPoll");
+    QTest::addColumn<int>("emptyReads");
+    QTest::newRow("at the probe") << 8 << QStringList{"H 37"} << ProbeRetryLimit;
+    QTest::newRow("at the climatic command")
+        << 9 << dialogue("H 37 I 37 H A3") << WaitByteReadLimit;
+    QTest::newRow("at the optical command")
+        << 10
+        << dialogue("H 37 I 37") + block(0xA3, {0x01, 0x2C, 0x02, 0xBC, 0x01, 0x4A}) +
+               QStringList{"H AA"}
+        << WaitByteReadLimit;
+}
+
+void RunControl::instrumentVanishesMidRun() {
+    QFETCH(int, commands);
+    QFETCH(QStringList, failingPoll);
+    QFETCH(int, emptyReads);
+    QTemporaryDir dir;
+    const QString values = dir.filePath(QStringLiteral("values.txt"));
+    {
+        QFile file(values);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+        file.write("# t rh v opt1 range1 opt2 range2\n"
+                   "-10.0 50 1.23 123.4 1 12.3 0\n"
+                   "5.5 60 2.5 200 0 20 0\n"
+                   "30 70 3.3 300 0 30 0\n");
+    }
+    QVERIFY(detect(
+        QStringLiteral("--model 0x3D --values file:%1 --vanish-after %2").arg(values).arg(commands),
+        0x3D));
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+
+    QTRY_COMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), NoAnswer);
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    // Only the two whole polls are shown and logged.
+    for (int s = 0; s < 10; ++s)
+        QCOMPARE(FMain->Log.count(s), qsizetype(Model61Series.contains(s) ? 2 : 0));
+    QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("5,5"));
+    QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("60"));
+    QCOMPARE(FMain->StaticTextV->text(), QStringLiteral("2,5"));
+    QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("200"));
+    QCOMPARE(FMain->StaticTextL->text(), QStringLiteral("20"));
+    QCOMPARE(FMain->Log.y(0, 1), 5.5);
+
+    QVERIFY(m_instrument->waitForExit());
+    const QStringList polls = poll({0xFF, 0x9C, 0x01, 0xF4, 0x00, 0x7B},
+                                   {0x04, 0xD2, 0x00, 0x01, 0x00, 0x7B, 0x00, 0x00}) +
+                              poll({0x00, 0x37, 0x02, 0x58, 0x00, 0xFA},
+                                   {0x07, 0xD0, 0x00, 0x00, 0x00, 0xC8, 0x00, 0x00});
+    QCOMPARE(m_instrument->transcript(), detection(0x3D) + Probe + polls + failingPoll);
+    // The failing poll waited once, to its bound, and gave up.
+    QCOMPARE(int(g_sessions.size()), 5);
+    QCOMPARE(g_sessions.back().empty, emptyReads);
+}
+
+void RunControl::instrumentFailsMidRun_data() {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QStringList>("failingPoll");
+    QTest::addColumn<int>("emptyReads");
+    // The replacement sends t = -10 (FF 9C), which would show if anything of it were used.
+    QTest::newRow("reply stops in the climatic block")
+        << "--stop-after 3" << dialogue("H 37 I 37 H A3 I A3 I FF H FF I 9C H 9C I 01 H 01")
+        << WaitByteReadLimit;
+    QTest::newRow("reply stops in the optical block")
+        << "--stop-after 6"
+        << dialogue("H 37 I 37") + block(0xA3, {0xFF, 0x9C, 0x01, 0xC2, 0x00, 0x32}) +
+               dialogue("H AA I AA I 04 H 04 I D2 H D2 I 00 H 00 I 01 H 01 I 00 H 00 I 7B H 7B")
+        << WaitByteReadLimit;
+    QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << ProbeRetryLimit;
+}
+
+void RunControl::instrumentFailsMidRun() {
+    QFETCH(QString, failure);
+    QFETCH(QStringList, failingPoll);
+    QFETCH(int, emptyReads);
+    QVERIFY(detect(QStringLiteral("--model 0x3D"), 0x3D));
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    FMain->ButtonStartStopClick();
+    QTRY_VERIFY(FMain->Log.count(0) >= 2);
+    const QList<QString> boxes = boxTexts();
+    const QList<qsizetype> counts = logCounts();
+    QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
+
+    QVERIFY(replaceInstrument("--model 0x3D -t -10 " + failure));
+    const std::size_t sessionsBefore = g_sessions.size();
+    QTRY_COMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(3), NoAnswer);
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QCOMPARE(boxTexts(), boxes);
+    QCOMPARE(logCounts(), counts);
+    QCOMPARE(g_sessions.size(), sessionsBefore + 1);
+    QCOMPARE(g_sessions.back().empty, emptyReads);
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript(), failingPoll + QStringList{MarkerLine});
+}
+
+void RunControl::leavingDuringRunSendsNothing_data() {
+    QTest::addColumn<bool>("scheduled");
+    QTest::newRow("free-running") << false;
+    QTest::newRow("scheduled polling") << true;
+}
+
+void RunControl::leavingDuringRunSendsNothing() {
+    QFETCH(bool, scheduled);
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FOptions->CheckBoxTimer->setChecked(scheduled);
+    FOptions->MaskEditTimeN->setText(QStringLiteral("07:00"));
+    FMain->TimerInterval->setInterval(PollIntervalMs);
+    FMain->show();
+    FMain->ButtonStartStopClick();
+    if (scheduled)
+        scheduleTick(QTime(7, 0, 20));
+    QTRY_VERIFY(FMain->Log.count(0) >= 1);
+    const qsizetype polls = FMain->Log.count(0);
+
+    FMain->N9Click();
+    QVERIFY(!FMain->isVisible());
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
+    QCOMPARE(FMain->Log.count(0), polls);
+    sendMarker();
+    const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
+    QTRY_COMPARE(m_instrument->transcript(),
+                 detection(0x3C) + Probe + repeated(onePoll, polls) + QStringList{MarkerLine});
+}
+
+QTEST_MAIN(RunControl)
+#include "run_control.moc"
