@@ -8,8 +8,8 @@
 #include <QSaveFile>
 #include <qcustomplot.h>
 
-QString DefaultBitmapName() {
-    return RegionalSettings::shortDate(QDate::currentDate()) + QStringLiteral("Graph.bmp");
+QString DefaultBitmapName(const QDate& date) {
+    return RegionalSettings::shortDate(date) + QStringLiteral("Graph.bmp");
 }
 
 bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reason) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 class QCustomPlot;
@@ -10,5 +11,5 @@ class QCustomPlot;
 // false with the system's reason.
 bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reason);
 
-// "<short date>Graph.bmp", the proposed name.
-QString DefaultBitmapName();
+// "<short date>Graph.bmp", the proposed name, for the date the window's clock gives.
+QString DefaultBitmapName(const QDate& date);

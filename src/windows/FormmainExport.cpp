@@ -120,7 +120,7 @@ void TFMain::waitForExport() {
 }
 
 void TFMain::BMP1Click() {
-    SaveDialogGraph->selectFile(DefaultBitmapName());
+    SaveDialogGraph->selectFile(DefaultBitmapName(now().date()));
     if (!RunFileDialog(SaveDialogGraph))
         return;
     const QStringList chosen = SaveDialogGraph->selectedFiles();
