@@ -102,6 +102,9 @@ TFMain::~TFMain() {
         m_exportThread->wait();
         delete m_exportThread;
     }
+    // The printer is no child object; its dialog goes first since it refers to it.
+    delete PrinterSetupDialog;
+    delete Printer;
 }
 
 std::array<LogGraph*, 10> TFMain::series() const {
