@@ -165,9 +165,13 @@ void TFMain::buildValuePanel() {
     QFont boxFont = font();
     boxFont.setPointSize(10);
     boxFont.setBold(true);
+    // Captions such as "UV, мВт/м" must fit between the swatch column and the edge.
+    QFont captionFont = font();
+    captionFont.setStretch(QFont::Condensed);
     std::array<QLabel*, 10> boxes{};
     for (int k = 0; k < 10; ++k) {
         auto* label = new QLabel(QString::fromUtf8(Rows[k].caption), panel);
+        label->setFont(captionFont);
         label->setObjectName(QStringLiteral("Label%1").arg(k + 1));
         label->move(24, 8 + 40 * k);
         label->adjustSize();

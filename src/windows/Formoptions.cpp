@@ -40,8 +40,9 @@ QLabel* sunkenText(QWidget* parent, const QString& text, const QRect& place) {
     // "Max 200000" has to fit into the 45 px box.
     QFont narrow = l->font();
     narrow.setStretch(QFont::Condensed);
+    narrow.setPointSize(7);
     l->setFont(narrow);
-    l->setIndent(1);
+    l->setIndent(0);
     return l;
 }
 
