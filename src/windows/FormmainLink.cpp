@@ -48,23 +48,7 @@ void TFMain::connectSecondaryWindows() {
 QWidget* TFMain::namedControl(const QString& name) const {
     if (QWidget* own = findChild<QWidget*>(name))
         return own;
-    if (!FOptions)
-        return nullptr;
-    const std::pair<const char*, QWidget*> settings[] = {
-        {"CheckBox1T", FOptions->CheckBox1T},     {"CheckBox1RH", FOptions->CheckBox1RH},
-        {"CheckBox1Tvl", FOptions->CheckBox1Tvl}, {"CheckBox1Ttr", FOptions->CheckBox1Ttr},
-        {"CheckBox1V", FOptions->CheckBox1V},     {"CheckBox1VR", FOptions->CheckBox1VR},
-        {"CheckBox5", FOptions->CheckBox5},       {"CheckBox2", FOptions->CheckBox2},
-        {"CheckBox1E", FOptions->CheckBox1E},     {"CheckBox1L", FOptions->CheckBox1L},
-        {"CheckBox1UV", FOptions->CheckBox1UV},   {"CheckBoxT", FOptions->CheckBoxT},
-        {"CheckBoxRH", FOptions->CheckBoxRH},     {"CheckBoxV", FOptions->CheckBoxV},
-        {"CheckBoxE", FOptions->CheckBoxE},       {"CheckBoxL", FOptions->CheckBoxL},
-        {"CheckBoxUV", FOptions->CheckBoxUV},
-    };
-    for (const auto& [controlName, widget] : settings)
-        if (name == QLatin1String(controlName))
-            return widget;
-    return nullptr;
+    return FOptions ? FOptions->findChild<QWidget*>(name) : nullptr;
 }
 
 void TFMain::enableNamed(const QStringList& names) {

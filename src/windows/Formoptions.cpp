@@ -86,8 +86,29 @@ TFOptions::TFOptions(QWidget* parent)
     ButtonClose = new QPushButton(QStringLiteral("Закрыть"), this);
     ButtonClose->setGeometry(2, 316, 287, 25);
 
+    nameControls();
     // Only now: the start captions are not what the handlers would write.
     connectHandlers();
+}
+
+void TFOptions::nameControls() {
+    // Other windows reach these controls by name (detection enables them by name).
+    const std::pair<const char*, QWidget*> named[] = {
+        {"CheckBox1T", CheckBox1T},         {"CheckBox1RH", CheckBox1RH},
+        {"CheckBox1Tvl", CheckBox1Tvl},     {"CheckBox1Ttr", CheckBox1Ttr},
+        {"CheckBox1V", CheckBox1V},         {"CheckBox1VR", CheckBox1VR},
+        {"CheckBox5", CheckBox5},           {"CheckBox2", CheckBox2},
+        {"CheckBox1E", CheckBox1E},         {"CheckBox1L", CheckBox1L},
+        {"CheckBox1UV", CheckBox1UV},       {"CheckBoxT", CheckBoxT},
+        {"CheckBoxRH", CheckBoxRH},         {"CheckBoxV", CheckBoxV},
+        {"CheckBoxE", CheckBoxE},           {"CheckBoxL", CheckBoxL},
+        {"CheckBoxUV", CheckBoxUV},         {"CheckBoxBeep", CheckBoxBeep},
+        {"CheckBoxTimer", CheckBoxTimer},   {"TrackBarYMax", TrackBarYMax},
+        {"TrackBarYMin", TrackBarYMin},     {"TrackBarXKol", TrackBarXKol},
+        {"TrackBarInterv", TrackBarInterv}, {"ButtonClose", ButtonClose},
+    };
+    for (const auto& [name, widget] : named)
+        widget->setObjectName(QLatin1String(name));
 }
 
 void TFOptions::buildSeriesGroup() {

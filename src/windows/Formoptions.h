@@ -112,6 +112,7 @@ private:
     void buildScaleGroup();
     void buildIntervalGroup();
     void connectHandlers();
+    void nameControls();
 
     bool m_placed = false;
 };

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <map>
 #include <memory>
 
 namespace {
@@ -21,19 +20,9 @@ const QStringList AllBoxes{
     "CheckBoxRH", "CheckBoxV",   "CheckBoxE",    "CheckBoxL",    "CheckBoxUV"};
 
 QStringList enabledIn(QWidget* window, const QStringList& names) {
-    const std::map<QString, QWidget*> settings{
-        {"CheckBox1T", FOptions->CheckBox1T},     {"CheckBox1RH", FOptions->CheckBox1RH},
-        {"CheckBox1Tvl", FOptions->CheckBox1Tvl}, {"CheckBox1Ttr", FOptions->CheckBox1Ttr},
-        {"CheckBox1V", FOptions->CheckBox1V},     {"CheckBox1VR", FOptions->CheckBox1VR},
-        {"CheckBox5", FOptions->CheckBox5},       {"CheckBox2", FOptions->CheckBox2},
-        {"CheckBox1E", FOptions->CheckBox1E},     {"CheckBox1L", FOptions->CheckBox1L},
-        {"CheckBox1UV", FOptions->CheckBox1UV},   {"CheckBoxT", FOptions->CheckBoxT},
-        {"CheckBoxRH", FOptions->CheckBoxRH},     {"CheckBoxV", FOptions->CheckBoxV},
-        {"CheckBoxE", FOptions->CheckBoxE},       {"CheckBoxL", FOptions->CheckBoxL},
-        {"CheckBoxUV", FOptions->CheckBoxUV}};
     QStringList on;
     for (const QString& name : names) {
-        QWidget* w = window == FOptions ? settings.at(name) : window->findChild<QWidget*>(name);
+        QWidget* w = window->findChild<QWidget*>(name);
         if (!w)
             return {QStringLiteral("missing ") + name};
         if (w->isEnabled())
