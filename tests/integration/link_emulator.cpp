@@ -3,6 +3,7 @@
 #include "EmulatorProcess.h"
 #include "IsolatedPortMap.h"
 #include "PortHolder.h"
+#include "TranscriptText.h"
 #include "link/PortMap.h"
 #include "link/Unitcomport.h"
 
@@ -13,18 +14,6 @@
 #include <QTest>
 
 namespace {
-QStringList args(const QString& line) {
-    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-// "H 37 I 37" -> {"H 37", "I 37"}: a transcript written compactly.
-QStringList dialogue(const QString& text) {
-    const QStringList tokens = args(text);
-    QStringList lines;
-    for (qsizetype i = 0; i + 1 < tokens.size(); i += 2)
-        lines << tokens[i] + QLatin1Char(' ') + tokens[i + 1];
-    return lines;
-}
 
 const QString CleanSummary = QStringLiteral("summary wrong-echoes=0 abandoned=0");
 } // namespace

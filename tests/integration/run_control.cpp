@@ -4,6 +4,7 @@
 // emulator's byte transcript shows what went over the line.
 #include "../gui/MainWindowFixture.h"
 #include "EmulatorProcess.h"
+#include "TranscriptText.h"
 #include "link/QtSerialDevice.h"
 #include "windows/MaskedTimeEdit.h"
 
@@ -22,19 +23,6 @@ namespace {
 constexpr int PollIntervalMs = 20;
 // Long enough that no poll comes while a test looks at the state right after a click.
 constexpr int QuietIntervalMs = 60000;
-
-QStringList args(const QString& line) {
-    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-// "H 37 I 37" -> {"H 37", "I 37"}.
-QStringList dialogue(const QString& text) {
-    const QStringList tokens = args(text);
-    QStringList lines;
-    for (qsizetype i = 0; i + 1 < tokens.size(); i += 2)
-        lines << tokens[i] + QLatin1Char(' ') + tokens[i + 1];
-    return lines;
-}
 
 QString hex(int b) {
     return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
