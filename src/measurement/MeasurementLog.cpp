@@ -37,11 +37,14 @@ QDateTime MeasurementLog::time(int series, qsizetype i) const {
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000)));
 }
 
-QString MeasurementLog::TimeLabel(int series, qsizetype i) const {
+QTime MeasurementLog::timeOfDay(int series, qsizetype i) const {
     const qint64 seconds = m_series[index(series)].seconds(i);
     const qint64 ofDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
-    return RegionalSettings::longTime(
-        QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000)));
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000));
+}
+
+QString MeasurementLog::TimeLabel(int series, qsizetype i) const {
+    return RegionalSettings::longTime(timeOfDay(series, i));
 }
 
 std::size_t MeasurementLog::memoryUsage() const {

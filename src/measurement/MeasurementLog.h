@@ -27,6 +27,8 @@ public:
     double y(int series, qsizetype i) const { return m_series[index(series)].y(i); }
     // The poll time of a point, to the second, as the local clock showed it.
     QDateTime time(int series, qsizetype i) const;
+    // The point's time of day; cheap, unlike a full local date and time.
+    QTime timeOfDay(int series, qsizetype i) const;
     // The point's label: its time of day in the regional long time format.
     QString TimeLabel(int series, qsizetype i) const;
 

@@ -20,8 +20,7 @@ namespace {
 // user-interface thread; the labels are formatted on the export thread.
 struct LogSnapshot {
     QDate date;
-    QDateTime base;
-    std::vector<QDateTime> labelTimes;
+    std::vector<QTime> labelTimes;
     std::array<std::vector<double>, 6> values;
 };
 
@@ -34,7 +33,7 @@ LogSnapshot takeSnapshot(const MeasurementLog& log, const QDate& date) {
     const qsizetype n = log.count(labelSeries);
     s.labelTimes.reserve(static_cast<std::size_t>(n));
     for (qsizetype i = 0; i < n; ++i)
-        s.labelTimes.push_back(log.time(labelSeries, i));
+        s.labelTimes.push_back(log.timeOfDay(labelSeries, i));
     for (int c = 0; c < 6; ++c) {
         const int series = ExportedSeries[c];
         auto& column = s.values[static_cast<std::size_t>(c)];
@@ -52,8 +51,8 @@ WorkbookData toWorkbook(const LogSnapshot& s) {
     d.timeLabels.reserve(static_cast<qsizetype>(s.labelTimes.size()));
     const QString format = RegionalSettings::longTimeFormat();
     const QLocale locale = RegionalSettings::locale();
-    for (const QDateTime& t : s.labelTimes)
-        d.timeLabels << locale.toString(t.time(), format);
+    for (const QTime& t : s.labelTimes)
+        d.timeLabels << locale.toString(t, format);
     for (std::size_t c = 0; c < 6; ++c)
         d.values[c] = QList<double>(s.values[c].begin(), s.values[c].end());
     return d;
