@@ -1,12 +1,14 @@
 // The measurement log and its chart with 1e6 points in each of the eight fed series:
 // memory per logged point (log and chart together), the per-poll work on a 705x490 chart
-// zoomed to the newest 100 points, and a replot of the whole log zoomed out.
+// zoomed to the newest 100 points, a replot of the whole log zoomed out, and the point
+// readout's lookup under the pointer in both views.
 // Give a file name ending in .png to also save the chart, zoomed in and out.
 #include "measurement/Channel.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/TimeAxis.h"
 #include "windows/LogGraph.h"
+#include "windows/PointReadout.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <malloc.h>
 #include <unistd.h>
 #include <vector>
@@ -44,6 +47,12 @@ long residentBytes() {
 
 long heapBytes() {
     return static_cast<long>(mallinfo2().uordblks);
+}
+
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 double median(std::vector<double> v) {
@@ -168,6 +177,51 @@ int main(int argc, char** argv) {
     // The widest window the settings allow: 501 positions, too close for circles.
     std::printf("replot of the newest 500 points: median %.2f ms\n",
                 median(replots(plot, n - 501, n - 1)));
+
+    // The point readout under a resting pointer: over a grid of the plot area and on
+    // points of the first series, zoomed in and zoomed out.
+    PointReadout readout(&plot, log);
+    const auto lookups = [&](double lower, double upper) {
+        plot.xAxis->setRange(lower, upper);
+        plot.replot();
+        const QRect area = plot.axisRect()->rect();
+        std::vector<QPointF> at;
+        for (int gx = 0; gx < 40; ++gx)
+            for (int gy = 0; gy < 10; ++gy)
+                at.emplace_back(area.left() + (gx + 0.5) * area.width() / 40.0,
+                                area.top() + (gy + 0.5) * area.height() / 10.0);
+        for (int k = 0; k < 100; ++k) {
+            const double key = lower + (upper - lower) * (k + 0.5) / 100.0;
+            const auto i = static_cast<qsizetype>(key);
+            at.emplace_back(plot.xAxis->coordToPixel(static_cast<double>(i)),
+                            plot.yAxis->coordToPixel(log.y(0, i)));
+        }
+        // Processor time of this thread, so that a busy machine's preemption does not
+        // pass for the lookup's own cost; wall time beside it.
+        std::vector<double> cpu;
+        std::vector<double> wall;
+        int hits = 0;
+        for (const QPointF& p : at) {
+            const double c0 = threadCpuMs();
+            QElapsedTimer t;
+            t.start();
+            hits += !readout.textAt(p).isEmpty();
+            wall.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+            cpu.push_back(threadCpuMs() - c0);
+        }
+        const double worst = *std::max_element(cpu.begin(), cpu.end());
+        std::printf("  %zu pointer positions, %d with a point: processor time median %.3f ms, "
+                    "max %.3f ms; wall median %.3f ms\n",
+                    at.size(), hits, median(cpu), worst, median(wall));
+        return worst;
+    };
+    std::printf("point readout lookup, newest 100 points in view:\n");
+    const double zoomedIn = lookups(n - 101, n - 1);
+    std::printf("point readout lookup, whole log in view (about 1500 points a pixel):\n");
+    const double zoomedOut = lookups(-1, n);
+    constexpr double ReadoutGoalMs = 5;
+    std::printf("point readout goal: every lookup <= %.0f ms processor time: %s\n", ReadoutGoalMs,
+                std::max(zoomedIn, zoomedOut) <= ReadoutGoalMs ? "met" : "MISSED");
 
     if (argc > 1) {
         const QString name = QString::fromLocal8Bit(argv[1]);

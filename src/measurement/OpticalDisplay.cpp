@@ -3,6 +3,8 @@
 #include "Rounding.h"
 #include "ValueText.h"
 
+#include <cmath>
+
 namespace {
 int codeOf(float rangeCode) {
     return static_cast<int>(rangeCode);
@@ -45,4 +47,10 @@ double opticalLogValue(float mantissa, float rangeCode) {
     if (!isKnownRangeCode(rangeCode))
         return RoundToTenth(mantissa);
     return RoundToTenth(static_cast<double>(scale(mantissa, rangeCode)));
+}
+
+QString opticalLogText(double logValue) {
+    if (std::fabs(logValue) < 10000)
+        return ValueText(logValue);
+    return ValueText(RoundToHundredth(logValue / 1000)) + QStringLiteral("k");
 }

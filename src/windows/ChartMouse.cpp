@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QRubberBand>
+#include <QScopedValueRollback>
 #include <qcustomplot.h>
 
 namespace {
@@ -10,6 +11,19 @@ constexpr int MinimumDrag = 4; // pixels: a click is not a zoom
 
 ChartMouse::ChartMouse(QCustomPlot* plot) : QObject(plot), m_plot(plot) {
     m_plot->installEventFilter(this);
+    connect(m_plot->yAxis, qOverload<const QCPRange&, const QCPRange&>(&QCPAxis::rangeChanged),
+            this, &ChartMouse::valueAxisSet);
+}
+
+void ChartMouse::valueAxisSet(const QCPRange& now, const QCPRange& before) {
+    // The settings or a view set the left axis while the user holds a view: giving the
+    // view back keeps that setting rather than the limits from before the hold.
+    if (m_moving || !m_saved)
+        return;
+    if (now.lower != before.lower)
+        m_saved->yLower = now.lower;
+    if (now.upper != before.upper)
+        m_saved->yUpper = now.upper;
 }
 
 ChartMouse::Ranges ChartMouse::current() const {
@@ -17,22 +31,37 @@ ChartMouse::Ranges ChartMouse::current() const {
             m_plot->yAxis->range().lower, m_plot->yAxis->range().upper};
 }
 
-void ChartMouse::apply(const Ranges& r) {
+void ChartMouse::setRanges(const Ranges& r) {
     m_plot->xAxis->setRange(r.xLower, r.xUpper);
     m_plot->yAxis->setRange(r.yLower, r.yUpper);
+}
+
+void ChartMouse::apply(const Ranges& r) {
+    setRanges(r);
     m_plot->replot();
 }
 
-void ChartMouse::undoZoom() {
+void ChartMouse::hold(const Ranges& before) {
+    if (m_saved)
+        return;
+    m_saved = before;
+    emit heldChanged(true);
+}
+
+void ChartMouse::endHold() {
     if (!m_saved)
         return;
-    apply(*m_saved);
+    const Ranges before = *m_saved;
     m_saved.reset();
+    const QScopedValueRollback<bool> moving(m_moving, true);
+    apply(before);
+    emit heldChanged(false);
 }
 
 bool ChartMouse::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_plot)
         return false;
+    const QScopedValueRollback<bool> moving(m_moving, true);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         press(static_cast<QMouseEvent*>(event));
@@ -76,11 +105,14 @@ void ChartMouse::move(QMouseEvent* e) {
         m_band->setGeometry(QRect(m_start, pos).normalized());
         return;
     }
+    if (pos == m_start && !m_saved)
+        return;
+    hold(m_panStart);
     // Pan: the point under the pointer at the press stays under the pointer. The
     // offsets are measured on the ranges as they were at the press.
     QCPAxis* x = m_plot->xAxis;
     QCPAxis* y = m_plot->yAxis;
-    apply(m_panStart);
+    setRanges(m_panStart); // the conversions need no replot
     const double dx = x->pixelToCoord(m_start.x()) - x->pixelToCoord(pos.x());
     const double y0 = y->pixelToCoord(m_start.y());
     const double y1 = y->pixelToCoord(pos.y());
@@ -101,8 +133,7 @@ void ChartMouse::release(QMouseEvent* e) {
     const QPoint end = e->position().toPoint();
     const QPoint d = end - m_start;
     if (d.x() >= MinimumDrag && d.y() >= MinimumDrag) {
-        if (!m_saved)
-            m_saved = current();
+        hold(current());
         QCPAxis* x = m_plot->xAxis;
         QCPAxis* y = m_plot->yAxis;
         const double x0 = x->pixelToCoord(m_start.x());
@@ -111,6 +142,6 @@ void ChartMouse::release(QMouseEvent* e) {
         const double y1 = y->pixelToCoord(m_start.y());
         apply({x0, x1, y0, y1});
     } else if (d.x() <= -MinimumDrag || d.y() <= -MinimumDrag) {
-        undoZoom();
+        endHold();
     }
 }

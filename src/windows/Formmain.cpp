@@ -4,7 +4,9 @@
 #include "ChartMouse.h"
 #include "ColourSwatch.h"
 #include "LogGraph.h"
+#include "PointReadout.h"
 #include "TimeLabelTicker.h"
+#include "measurement/ChannelCaption.h"
 #include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
@@ -27,18 +29,16 @@
 namespace {
 
 struct RowLook {
-    const char* caption;
     const char* valueBox;
     QRgb swatch;
 };
 
-// The value panel, row by row in channel order.
+// The value panel, row by row in channel order; the captions come from channelCaption.
 constexpr RowLook Rows[10] = {
-    {"t, *С", "StaticTextT", 0x008000},      {"RH, %", "StaticTextRH", 0xFF0000},
-    {"tвл., *С", "StaticTextTvl", 0xFFFF00}, {"tтр., *С", "StaticTextTtr", 0x0000FF},
-    {"V, м/с", "StaticTextV", 0xFFFFFF},     {"THC", "StaticTextTHC", 0xC0C0C0},
-    {"tсф., *С", "StaticTextTcf", 0xFF00FF}, {"E, лк", "StaticTextE", 0x00FFFF},
-    {"L, Кд/м", "StaticTextL", 0x000000},    {"UV, мВт/м", "StaticTextUV", 0x800000},
+    {"StaticTextT", 0x008000},   {"StaticTextRH", 0xFF0000}, {"StaticTextTvl", 0xFFFF00},
+    {"StaticTextTtr", 0x0000FF}, {"StaticTextV", 0xFFFFFF},  {"StaticTextTHC", 0xC0C0C0},
+    {"StaticTextTcf", 0xFF00FF}, {"StaticTextE", 0x00FFFF},  {"StaticTextL", 0x000000},
+    {"StaticTextUV", 0x800000},
 };
 
 struct SeriesLook {
@@ -151,7 +151,22 @@ void TFMain::buildChart() {
     // The bottom axis reads its labels from the points' times.
     m_timeTicker = QSharedPointer<TimeLabelTicker>(new TimeLabelTicker(Log));
     ChartValue->xAxis->setTicker(m_timeTicker);
-    new ChartMouse(ChartValue);
+    m_chartMouse = new ChartMouse(ChartValue);
+    connect(m_chartMouse, &ChartMouse::heldChanged, this, &TFMain::viewHeldChanged);
+    new PointReadout(ChartValue, Log);
+
+    // A label over the chart rather than a chart item: it describes the screen, so the
+    // saved bitmap and the printout, which draw the chart's own items, leave it out.
+    m_viewHeldNote = new QLabel(
+        QStringLiteral("Просмотр: новые точки не показываются. Отменить — протянуть мышью влево"),
+        ChartValue);
+    m_viewHeldNote->setObjectName(QStringLiteral("ViewHeldNote"));
+    m_viewHeldNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_viewHeldNote->setStyleSheet(
+        QStringLiteral("background: rgba(255, 255, 225, 210); color: #404040; padding: 1px 3px;"));
+    m_viewHeldNote->adjustSize();
+    m_viewHeldNote->hide();
+    connect(ChartValue, &QCustomPlot::afterLayout, this, &TFMain::placeViewHeldNote);
 }
 
 void TFMain::buildValuePanel() {
@@ -170,7 +185,7 @@ void TFMain::buildValuePanel() {
     captionFont.setStretch(QFont::Condensed);
     std::array<QLabel*, 10> boxes{};
     for (int k = 0; k < 10; ++k) {
-        auto* label = new QLabel(QString::fromUtf8(Rows[k].caption), panel);
+        auto* label = new QLabel(channelCaption(static_cast<Channel>(k)), panel);
         label->setFont(captionFont);
         label->setObjectName(QStringLiteral("Label%1").arg(k + 1));
         label->move(24, 8 + 40 * k);

@@ -22,6 +22,7 @@ class QPushButton;
 class QThread;
 class QTimer;
 class AlarmTone;
+class ChartMouse;
 class LogGraph;
 class TimeLabelTicker;
 class ColourSwatch;
@@ -178,10 +179,18 @@ private:
     void testLimits(Channel c, float value);
     void addPoint(int seriesIndex, double y);
     void moveTimeAxis();
+    // Puts the time axis on the newest points (the time-axis step of a poll).
+    void followNewestPoints();
+    // Gives a view the user zoomed or panned back to following the newest points.
+    void endViewHold();
+    void viewHeldChanged(bool held);
+    void placeViewHeldNote();
     void ExportToWorkbook(const QString& fileName);
     void toggle(QWidget* window);
     QDateTime now() const;
 
     QThread* m_exportThread = nullptr;
     QSharedPointer<TimeLabelTicker> m_timeTicker;
+    ChartMouse* m_chartMouse = nullptr;
+    QLabel* m_viewHeldNote = nullptr; // says that polls no longer move the held view
 };

@@ -159,6 +159,7 @@ void TFMain::ButtonStartStopClick() {
                     setPanelText(3, QStringLiteral("Соединение прошло успешно"));
             }
             if (answered) {
+                endViewHold(); // a new run is watched from its newest points
                 TimerInterval->start();
                 ButtonStartStop->setText(QStringLiteral("Стоп"));
                 setPanelText(3, QStringLiteral("Чтение каналов"));
@@ -182,6 +183,7 @@ void TFMain::ButtonStartStopClick() {
         if (ProbeInstrument()) {
             setPanelText(3,
                          QStringLiteral("Соединение прошло успешно, ожидание начала измерений "));
+            endViewHold();
             TimerPeriod->start();
             ButtonStartStop->setText(QStringLiteral("Стоп"));
         } else {

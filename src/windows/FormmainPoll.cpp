@@ -1,5 +1,6 @@
 // One poll of the instrument and what it shows and logs; clearing the log.
 #include "AlarmTone.h"
+#include "ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
 #include "Forms.h"
@@ -162,12 +163,19 @@ void TFMain::addPoint(int seriesIndex, double y) {
 }
 
 void TFMain::moveTimeAxis() {
-    if (const auto range = timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount))
-        ChartValue->xAxis->setRange(range->min, range->max);
+    // A view the user zoomed or panned stays where it is; the points are logged anyway.
+    if (!m_chartMouse->isHeld())
+        followNewestPoints();
     ChartValue->replot(QCustomPlot::rpQueuedReplot);
 }
 
+void TFMain::followNewestPoints() {
+    if (const auto range = timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount))
+        ChartValue->xAxis->setRange(range->min, range->max);
+}
+
 void TFMain::ButtonClearClick() {
+    endViewHold();
     Log.clear();
     for (QLabel* box : valueBoxes())
         box->setText(QStringLiteral("0.0"));

@@ -1,10 +1,13 @@
-// The chart's two views and the settings window's pushes to the chart.
+// The chart's two views, the view the user holds, and the settings window's pushes to
+// the chart.
+#include "ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
 #include "Forms.h"
 #include "LogGraph.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSlider>
 #include <qcustomplot.h>
 
@@ -89,4 +92,24 @@ void TFMain::N11Click() {
 
 void TFMain::N12Click() {
     applyView(this, Optical, false);
+}
+
+void TFMain::endViewHold() {
+    m_chartMouse->endHold();
+}
+
+void TFMain::viewHeldChanged(bool held) {
+    m_viewHeldNote->setVisible(held);
+    if (held) {
+        placeViewHeldNote();
+        return;
+    }
+    followNewestPoints();
+    ChartValue->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFMain::placeViewHeldNote() {
+    // In the plot area's upper right corner, clear of the axes.
+    const QRect area = ChartValue->axisRect()->rect();
+    m_viewHeldNote->move(area.right() - m_viewHeldNote->width() - 3, area.top() + 3);
 }

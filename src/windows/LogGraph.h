@@ -22,7 +22,7 @@ public:
     QColor pointColour() const { return m_pointColour; }
     void setPointColour(const QColor& colour) { m_pointColour = colour; }
 
-    // Not selectable: the chart has no pointer readout.
+    // Not selectable: the point readout finds points by their index instead.
     double selectTest(const QPointF& pos, bool onlySelectable,
                       QVariant* details = nullptr) const override;
     QCPRange getKeyRange(bool& foundRange,
