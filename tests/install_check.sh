@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch tree and checks that the files land where a desktop
-# and man look for them, that the menu entry and the AppStream metadata validate, and
-# that the installed programs start.
+# Checks the monitor installed the two ways a user gets it:
+#
+#   install_check.sh BUILD_DIR        cmake --install into a scratch tree: the files land
+#                                     where a desktop and man look for them, the menu
+#                                     entry and the AppStream metadata validate, the
+#                                     installed programs start (CTest's install/layout).
+#   install_check.sh --deb FILE.deb   the Debian package: lintian, apt-get install, the
+#                                     same files under /usr and the programs start,
+#                                     apt-get remove, and none of its files is left.
+#                                     Needs root or sudo and a system without the package.
 set -euo pipefail
 
 fail() {
@@ -44,11 +51,51 @@ check_installed() {
 }
 
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-# A tree like the system's, so that validate-tree finds the files under usr/.
-cmake --install "${1:?build directory}" --prefix "$work/root/usr" >/dev/null
-check_installed "$work/root/usr"
-desktop-file-validate "$work/root/usr/share/applications/vilta-monitor.desktop"
-appstreamcli validate-tree --no-net "$work/root" >"$work/appstream.out" 2>&1 ||
-  { cat "$work/appstream.out" >&2; fail "the AppStream metadata does not validate"; }
-echo "install layout ok"
+
+if [ "${1:-}" != "--deb" ]; then
+  trap 'rm -rf "$work"' EXIT
+  # A tree like the system's, so that validate-tree finds the files under usr/.
+  cmake --install "${1:?build directory}" --prefix "$work/root/usr" >/dev/null
+  check_installed "$work/root/usr"
+  desktop-file-validate "$work/root/usr/share/applications/vilta-monitor.desktop"
+  appstreamcli validate-tree --no-net "$work/root" >"$work/appstream.out" 2>&1 ||
+    { cat "$work/appstream.out" >&2; fail "the AppStream metadata does not validate"; }
+  echo "install layout ok"
+  exit 0
+fi
+
+deb="$(realpath "${2:?package file}")"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+installed=""
+finish() {
+  if [ -n "$installed" ]; then $SUDO apt-get remove -y -q vilta-monitor >/dev/null || true; fi
+  rm -rf "$work"
+}
+trap finish EXIT
+
+# Errors and warnings fail. A warning the package must live with is overridden, with
+# its reason, in /usr/share/lintian/overrides/vilta-monitor inside the package.
+lintian --fail-on error,warning "$deb" || fail "lintian rejects $deb"
+
+if dpkg-query -W -f='${Status}' vilta-monitor 2>/dev/null | grep -q 'ok installed'; then
+  fail "vilta-monitor is installed already; remove it first"
+fi
+listing() { find /usr -xdev | LC_ALL=C sort; }
+listing >"$work/before"
+dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|; s|/$||' | grep '^/usr/' |
+  LC_ALL=C sort >"$work/own"
+
+installed=1
+$SUDO apt-get install -y -q "$deb" >"$work/apt.out" || { cat "$work/apt.out" >&2; fail "apt-get install failed"; }
+check_installed /usr
+$SUDO apt-get remove -y -q vilta-monitor >"$work/apt.out" || { cat "$work/apt.out" >&2; fail "apt-get remove failed"; }
+installed=""
+
+# What the package brought and did not take away: its own paths that were not there
+# before (shared folders such as the icon theme's stay, as they should).
+listing >"$work/after"
+left="$(LC_ALL=C comm -13 "$work/before" "$work/after" | LC_ALL=C comm -12 - "$work/own")"
+[ -z "$left" ] || fail "left under /usr after removal: $left"
+echo "package install and removal ok: $(basename "$deb")"
