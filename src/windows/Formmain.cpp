@@ -351,9 +351,7 @@ void TFMain::buildTimersAndDialogs() {
     };
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
-    Printer = new QPrinter(QPrinter::HighResolution);
-    PrinterSetupDialog = new QPrintDialog(Printer, this);
-    PrinterSetupDialog->setObjectName(QStringLiteral("PrinterSetupDialog"));
+    usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 
 void TFMain::resizeEvent(QResizeEvent* event) {

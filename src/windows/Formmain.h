@@ -179,6 +179,8 @@ private:
     void addPoint(int seriesIndex, double y);
     void moveTimeAxis();
     void ExportToWorkbook(const QString& fileName);
+    // Makes printer the one that printing and the setup dialog use.
+    void usePrinter(std::unique_ptr<QPrinter> printer);
     void toggle(QWidget* window);
     QDateTime now() const;
 
