@@ -189,9 +189,11 @@ void TFMain::buildValuePanel() {
         box->setFrameShadow(QFrame::Sunken);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setFont(boxFont);
+        // Filled like a text field: the polls give it the fields' colour (Base) or red.
         box->setAutoFillBackground(true);
+        box->setBackgroundRole(QPalette::Base);
         QPalette pal = box->palette();
-        pal.setColor(QPalette::Window, pal.color(QPalette::Light)); // button highlight
+        pal.setColor(QPalette::Base, pal.color(QPalette::Light)); // button highlight
         box->setPalette(pal);
         box->setEnabled(false);
         boxes[static_cast<std::size_t>(k)] = box;
