@@ -341,10 +341,13 @@ void TFMain::buildTimersAndDialogs() {
     connect(TimerPeriod, &QTimer::timeout, this, &TFMain::TimerPeriodTimer);
     connect(TimerLogo, &QTimer::timeout, this, &TFMain::TimerLogoTimer);
 
-    // Plain save dialogs: no filter, no default suffix, no overwrite question.
+    // Plain save dialogs: no filter, no default suffix, no overwrite question. Qt's own
+    // dialog, which speaks Russian through Qt's translations; a desktop's native one
+    // would follow the desktop's language.
     auto saveDialog = [this](const QString& name) {
         auto* d = new QFileDialog(this);
         d->setObjectName(name);
+        d->setOption(QFileDialog::DontUseNativeDialog, true);
         d->setAcceptMode(QFileDialog::AcceptSave);
         d->setFileMode(QFileDialog::AnyFile);
         d->setOption(QFileDialog::DontConfirmOverwrite, true);
