@@ -135,6 +135,11 @@ void TFMain::buildChart() {
         g->setName(QStringLiteral("Series%1").arg(i + 1));
         g->setPen(QPen(QColor::fromRgb(SeriesLooks[i].line)));
         g->setPointColour(QColor::fromRgb(SeriesLooks[i].point));
+        // The white air speed would vanish on the white back wall: a thin dark edge
+        // shows it and keeps its colour.
+        if (QColor::fromRgb(SeriesLooks[i].line) ==
+            ChartValue->axisRect()->backgroundBrush().color())
+            g->setOutlineColour(QColor(0x40, 0x40, 0x40));
         g->setVisible(SeriesLooks[i].shown);
         made[static_cast<std::size_t>(i)] = g;
     }
