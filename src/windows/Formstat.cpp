@@ -323,7 +323,7 @@ void TFStat::FlowUpdate(const QString& speedText) {
     fields.speed = speedText;
     const FlowResult result = computeFlow(fields);
     StaticTextP->setText(result.flowText);
-    if (!result.areaText.isEmpty())
+    if (fields.section != FlowSection::Arbitrary)
         EditS->setText(result.areaText);
 }
 

@@ -335,7 +335,7 @@ private slots:
                                             << "1"
                                             << "???"
                                             << ""
-                                            << "2";
+                                            << "";
         QTest::newRow("width not a number") << "XY"
                                             << "x"
                                             << "1"
@@ -343,7 +343,15 @@ private slots:
                                             << "5"
                                             << "2"
                                             << ""
-                                            << "5";
+                                            << "";
+        QTest::newRow("overflow clears an earlier area") << "XY"
+                                                         << "1e200"
+                                                         << "1e200"
+                                                         << "1"
+                                                         << "1E+20"
+                                                         << "2"
+                                                         << ""
+                                                         << "";
         QTest::newRow("diameter empty") << "D"
                                         << "1"
                                         << "1"
@@ -351,7 +359,7 @@ private slots:
                                         << "5"
                                         << "2"
                                         << ""
-                                        << "5";
+                                        << "";
     }
 
     void flow() {
