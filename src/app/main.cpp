@@ -1,5 +1,6 @@
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
+#include "windows/QtTranslations.h"
 #include "windows/Resources.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     InitialiseMainModule();
     QApplication app(argc, argv);
     initResources();
+    installQtTranslations(&app);
     // The application's title (task bar and message boxes).
     QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
     QApplication::setDesktopFileName(QStringLiteral("vilta-monitor"));

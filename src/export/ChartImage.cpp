@@ -1,5 +1,6 @@
 #include "ChartImage.h"
 
+#include "FileFailureReason.h"
 #include "measurement/RegionalSettings.h"
 
 #include <QDate>
@@ -21,20 +22,20 @@ bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reaso
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
         if (reason)
-            *reason = file.errorString();
+            *reason = FileFailureReason(file.errorString());
         return false;
     }
     QImageWriter writer(&file, "bmp");
     if (!writer.write(image)) {
         if (reason)
-            *reason =
-                file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+            *reason = file.error() != QFileDevice::NoError ? FileFailureReason(file.errorString())
+                                                           : writer.errorString();
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
         if (reason)
-            *reason = file.errorString();
+            *reason = FileFailureReason(file.errorString());
         return false;
     }
     return true;

@@ -7,18 +7,28 @@
 namespace {
 constexpr double Margin = 0.15;
 
-// Puts the printer's orientation back however the print ends.
-class OrientationRestorer {
+// Puts the printer's orientation, resolution and page mode back however the print ends.
+class PrinterRestorer {
 public:
-    explicit OrientationRestorer(QPrinter* printer)
-        : m_printer(printer), m_orientation(printer->pageLayout().orientation()) {}
-    ~OrientationRestorer() { m_printer->setPageOrientation(m_orientation); }
-    OrientationRestorer(const OrientationRestorer&) = delete;
-    OrientationRestorer& operator=(const OrientationRestorer&) = delete;
+    explicit PrinterRestorer(QPrinter* printer)
+        : m_printer(printer), m_orientation(printer->pageLayout().orientation()),
+          m_resolution(printer->resolution()), m_fullPage(printer->fullPage()) {}
+    ~PrinterRestorer() {
+        m_printer->setPageOrientation(m_orientation);
+        // A printer that a failed job left active takes no settings; its owner replaces it.
+        if (m_printer->printerState() != QPrinter::Active) {
+            m_printer->setResolution(m_resolution);
+            m_printer->setFullPage(m_fullPage);
+        }
+    }
+    PrinterRestorer(const PrinterRestorer&) = delete;
+    PrinterRestorer& operator=(const PrinterRestorer&) = delete;
 
 private:
     QPrinter* m_printer;
     QPageLayout::Orientation m_orientation;
+    int m_resolution;
+    bool m_fullPage;
 };
 } // namespace
 
@@ -48,10 +58,15 @@ QRectF PrintRectangle(const QSizeF& chart, const QSizeF& page, double dpiX, doub
 }
 
 bool PrintChart(QCustomPlot* chart, QPrinter* printer, QString* reason) {
-    OrientationRestorer restore(printer);
+    PrinterRestorer restore(printer);
     printer->setPageOrientation(QPageLayout::Landscape);
     printer->setDocName(QStringLiteral("ChartValue"));
     printer->setFullPage(true);
+    // The chart's fonts are sized in points. On a printer at its own resolution they
+    // would come out sized for that resolution and then be scaled up once more with the
+    // chart; at the screen's resolution they keep their on-screen share of the chart.
+    // Lines and text stay vectors whatever the resolution.
+    printer->setResolution(chart->logicalDpiY());
 
     const QRectF page = printer->pageLayout().fullRectPixels(printer->resolution());
     const QRectF target = PrintRectangle(QSizeF(chart->width(), chart->height()), page.size(),
@@ -78,4 +93,22 @@ bool PrintChart(QCustomPlot* chart, QPrinter* printer, QString* reason) {
     if (!ok && reason)
         *reason = QStringLiteral("ошибка печати");
     return ok;
+}
+
+bool IsPrinterStuck(const QPrinter* printer) {
+    return printer->printerState() == QPrinter::Active && !printer->paintingActive();
+}
+
+std::unique_ptr<QPrinter> FreshPrinterLike(const QPrinter& stuck) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (stuck.outputFormat() == QPrinter::NativeFormat)
+        printer->setPrinterName(stuck.printerName());
+    printer->setOutputFormat(stuck.outputFormat());
+    printer->setOutputFileName(stuck.outputFileName());
+    printer->setPageLayout(stuck.pageLayout());
+    printer->setCopyCount(stuck.copyCount());
+    printer->setCollateCopies(stuck.collateCopies());
+    printer->setColorMode(stuck.colorMode());
+    printer->setDuplex(stuck.duplex());
+    return printer;
 }

@@ -4,6 +4,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <memory>
+
 class QCustomPlot;
 class QPrinter;
 
@@ -16,3 +18,11 @@ QRectF PrintRectangle(const QSizeF& chart, const QSizeF& page, double dpiX, doub
 // orientation is restored afterwards, also when printing fails. On failure returns
 // false with a reason.
 bool PrintChart(QCustomPlot* chart, QPrinter* printer, QString* reason);
+
+// True when a failed job has left the printer active with nothing being printed: Qt's
+// printer then refuses every new setting, including those of the setup dialog, and
+// every later job.
+bool IsPrinterStuck(const QPrinter* printer);
+
+// A new printer with the stuck one's destination, page and copies, to replace it.
+std::unique_ptr<QPrinter> FreshPrinterLike(const QPrinter& stuck);

@@ -1,5 +1,7 @@
 #include "ReplacingFile.h"
 
+#include "FileFailureReason.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +44,7 @@ bool ReplacingFile::create() {
             return true;
         }
         if (file.error() != QFileDevice::OpenError || !QFileInfo::exists(candidate)) {
-            m_error = file.errorString();
+            m_error = FileFailureReason(file.errorString());
             return false;
         }
     }
@@ -56,7 +58,7 @@ bool ReplacingFile::commit() {
     std::error_code error;
     std::filesystem::rename(nativePath(m_temporaryName), nativePath(m_targetName), error);
     if (error) {
-        m_error = QString::fromLocal8Bit(error.message());
+        m_error = FileFailureReason(error);
         return false;
     }
     m_pending = false;

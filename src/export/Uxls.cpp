@@ -1,5 +1,6 @@
 #include "Uxls.h"
 
+#include "FileFailureReason.h"
 #include "ReplacingFile.h"
 #include "XlsWorkbookWriter.h"
 #include "XlsxWorkbookWriter.h"
@@ -37,7 +38,7 @@ ExportResult ExportWorkbook(const WorkbookData& data, const QString& fileName,
             result = ExportResult::failure(file.errorString());
     }
     if (!result.ok)
-        return result;
+        return ExportResult::failure(FileFailureReason(result.reason));
     if (!target.commit())
         return ExportResult::failure(target.errorString());
     return result;

@@ -1,11 +1,13 @@
 #include "XlsxWorkbookWriter.h"
 
+#include "FileFailureReason.h"
 #include "WorkbookLayout.h"
 
 #include <QFile>
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -42,6 +44,26 @@ Formats makeFormats(lxw_workbook* book, const QByteArray& dateFormat) {
 
 QString reasonOf(lxw_error error) {
     return QString::fromUtf8(lxw_strerror(error));
+}
+
+// The library names the step that failed; for a failed file operation the system's error
+// number, taken right after it, says why (a full disk, say).
+QString reasonOf(lxw_error error, int systemError) {
+    switch (error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        if (systemError != 0)
+            return FileFailureReason(std::error_code(systemError, std::generic_category()),
+                                     reasonOf(error));
+        break;
+    default:
+        break;
+    }
+    return reasonOf(error);
 }
 
 } // namespace
@@ -110,9 +132,10 @@ ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& 
     }
     if (progress)
         progress(CellShare);
+    errno = 0;
     error = workbook_close(book);
     if (error != LXW_NO_ERROR)
-        return ExportResult::failure(reasonOf(error));
+        return ExportResult::failure(reasonOf(error, errno));
     if (progress)
         progress(1.0);
     return ExportResult::success();

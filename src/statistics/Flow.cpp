@@ -17,23 +17,32 @@ std::optional<double> number(const QString& text) {
     return v;
 }
 
+// A width, height, diameter or area: a length or area of nothing, or below nothing,
+// gives no flow.
+std::optional<double> dimension(const QString& text) {
+    const auto v = number(text);
+    if (!v || !(*v > 0))
+        return std::nullopt;
+    return v;
+}
+
 std::optional<double> sectionArea(const FlowFields& f) {
     switch (f.section) {
     case FlowSection::Rectangular: {
-        const auto x = number(f.width);
-        const auto y = number(f.height);
+        const auto x = dimension(f.width);
+        const auto y = dimension(f.height);
         if (!x || !y)
             return std::nullopt;
         return *x * *y;
     }
     case FlowSection::Round: {
-        const auto d = number(f.diameter);
+        const auto d = dimension(f.diameter);
         if (!d)
             return std::nullopt;
         return *d * *d * 3.14 * 0.25;
     }
     case FlowSection::Arbitrary:
-        return number(f.area);
+        return dimension(f.area);
     }
     return std::nullopt;
 }
@@ -42,15 +51,15 @@ std::optional<double> sectionArea(const FlowFields& f) {
 FlowResult computeFlow(const FlowFields& fields) {
     FlowResult result;
     const auto area = sectionArea(fields);
-    if (!area || !std::isfinite(*area))
-        return result;
-    if (fields.section != FlowSection::Arbitrary)
-        result.areaText = ValueText(*area);
     const auto speed = number(fields.speed);
-    if (!speed)
+    // Still air is a flow of 0; air cannot move at a negative speed.
+    if (!area || !std::isfinite(*area) || !speed || *speed < 0)
         return result;
     const double flow = RoundToFiveDecimals(*area * *speed * SecondsPerHour);
-    if (std::isfinite(flow))
-        result.flowText = ValueText(flow);
+    if (!std::isfinite(flow))
+        return result;
+    result.flowText = ValueText(flow);
+    if (fields.section != FlowSection::Arbitrary)
+        result.areaText = ValueText(*area);
     return result;
 }

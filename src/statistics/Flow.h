@@ -17,10 +17,13 @@ struct FlowFields {
 
 struct FlowResult {
     // The result box's text: the flow rounded to five decimals, or empty when a field
-    // or the speed does not hold a number.
+    // or the speed does not hold a number, a dimension is not above 0, the speed is
+    // negative, or the flow overflows.
     QString flowText;
-    // For the rectangular and round sections the computed area goes back into the
-    // area field; empty when it cannot be computed (the field is then left alone).
+    // For the rectangular and round sections the area field shows the area that the
+    // result was computed from, and is emptied with the result, so that it never shows
+    // a value the result did not use. The arbitrary section's area is the user's own
+    // entry: it stays as typed and this is empty.
     QString areaText;
 };
 

@@ -135,6 +135,11 @@ void TFMain::buildChart() {
         g->setName(QStringLiteral("Series%1").arg(i + 1));
         g->setPen(QPen(QColor::fromRgb(SeriesLooks[i].line)));
         g->setPointColour(QColor::fromRgb(SeriesLooks[i].point));
+        // The white air speed would vanish on the white back wall: a thin dark edge
+        // shows it and keeps its colour.
+        if (QColor::fromRgb(SeriesLooks[i].line) ==
+            ChartValue->axisRect()->backgroundBrush().color())
+            g->setOutlineColour(QColor(0x40, 0x40, 0x40));
         g->setVisible(SeriesLooks[i].shown);
         made[static_cast<std::size_t>(i)] = g;
     }
@@ -204,9 +209,11 @@ void TFMain::buildValuePanel() {
         box->setFrameShadow(QFrame::Sunken);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setFont(boxFont);
+        // Filled like a text field: the polls give it the fields' colour (Base) or red.
         box->setAutoFillBackground(true);
+        box->setBackgroundRole(QPalette::Base);
         QPalette pal = box->palette();
-        pal.setColor(QPalette::Window, pal.color(QPalette::Light)); // button highlight
+        pal.setColor(QPalette::Base, pal.color(QPalette::Light)); // button highlight
         box->setPalette(pal);
         box->setEnabled(false);
         boxes[static_cast<std::size_t>(k)] = box;
@@ -354,10 +361,13 @@ void TFMain::buildTimersAndDialogs() {
     connect(TimerPeriod, &QTimer::timeout, this, &TFMain::TimerPeriodTimer);
     connect(TimerLogo, &QTimer::timeout, this, &TFMain::TimerLogoTimer);
 
-    // Plain save dialogs: no filter, no default suffix, no overwrite question.
+    // Plain save dialogs: no filter, no default suffix, no overwrite question. Qt's own
+    // dialog, which speaks Russian through Qt's translations; a desktop's native one
+    // would follow the desktop's language.
     auto saveDialog = [this](const QString& name) {
         auto* d = new QFileDialog(this);
         d->setObjectName(name);
+        d->setOption(QFileDialog::DontUseNativeDialog, true);
         d->setAcceptMode(QFileDialog::AcceptSave);
         d->setFileMode(QFileDialog::AnyFile);
         d->setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -366,9 +376,7 @@ void TFMain::buildTimersAndDialogs() {
     };
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
-    Printer = new QPrinter(QPrinter::HighResolution);
-    PrinterSetupDialog = new QPrintDialog(Printer, this);
-    PrinterSetupDialog->setObjectName(QStringLiteral("PrinterSetupDialog"));
+    usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 
 void TFMain::resizeEvent(QResizeEvent* event) {

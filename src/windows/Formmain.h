@@ -186,6 +186,8 @@ private:
     void viewHeldChanged(bool held);
     void placeViewHeldNote();
     void ExportToWorkbook(const QString& fileName);
+    // Makes printer the one that printing and the setup dialog use.
+    void usePrinter(std::unique_ptr<QPrinter> printer);
     void toggle(QWidget* window);
     QDateTime now() const;
 

@@ -136,7 +136,20 @@ void TFMain::N3Click() {
 
 void TFMain::N4Click() {
     QString reason;
-    if (!PrintChart(ChartValue, Printer, &reason))
+    if (!PrintChart(ChartValue, Printer, &reason)) {
+        // Whatever the user then chooses in the setup dialog must reach the next job.
+        if (IsPrinterStuck(Printer))
+            usePrinter(FreshPrinterLike(*Printer));
         ShowMessage(QApplication::applicationName(),
                     QStringLiteral("Не удалось напечатать график: %1").arg(reason));
+    }
+}
+
+void TFMain::usePrinter(std::unique_ptr<QPrinter> printer) {
+    // The dialog cannot be handed another printer; it goes first since it refers to its own.
+    delete PrinterSetupDialog;
+    delete Printer;
+    Printer = printer.release();
+    PrinterSetupDialog = new QPrintDialog(Printer, this);
+    PrinterSetupDialog->setObjectName(QStringLiteral("PrinterSetupDialog"));
 }

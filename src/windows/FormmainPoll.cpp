@@ -153,8 +153,8 @@ void TFMain::testLimits(Channel c, float value) {
     if (alarm && FOptions && FOptions->CheckBoxBeep->isChecked())
         Beeper->beep();
     QPalette pal = box->palette();
-    pal.setColor(QPalette::Window, alarm ? QColor(0xFF, 0x00, 0x00)
-                                         : QApplication::palette().color(QPalette::Window));
+    pal.setColor(QPalette::Base,
+                 alarm ? QColor(0xFF, 0x00, 0x00) : QApplication::palette().color(QPalette::Base));
     box->setPalette(pal);
 }
 

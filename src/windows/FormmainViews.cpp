@@ -27,6 +27,10 @@ struct ViewSettings {
 constexpr ViewSettings Climatic{-30, 100, false, "", 100, 99, 2, true};
 constexpr ViewSettings Optical{0, 200000, true, "Log10", 200000, 199999, 4000, false};
 
+// The optical axis spans at most 0.001 (where the chart puts a lower bound of 0) to
+// 200000: under nine decades.
+constexpr int MaxLabelledDecades = 12;
+
 } // namespace
 
 void TFMain::setLeftAxisMaximum(double value) {
@@ -48,17 +52,24 @@ void TFMain::setSeriesShown(int seriesIndex, bool shown) {
 
 static void applyView(TFMain* w, const ViewSettings& v, bool climatic) {
     QCPAxis* left = w->ChartValue->yAxis;
-    left->setRangeLower(v.axisMin);
     w->N11->setChecked(climatic);
     w->N12->setChecked(!climatic);
-    left->setRangeUpper(v.axisMax);
+    // The scale type first, then the bounds: a logarithmic axis raises a lower bound at
+    // or below 0 and keeps it when it turns linear again, which would hide every
+    // negative temperature.
     if (v.logarithmic) {
         left->setScaleType(QCPAxis::stLogarithmic);
-        left->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
+        auto ticker = QSharedPointer<QCPAxisTickerLog>::create();
+        ticker->setLogBase(10);
+        ticker->setSubTickCount(8);
+        // More tick steps than the widest range has decades, so every decade gets a label.
+        ticker->setTickCount(MaxLabelledDecades);
+        left->setTicker(ticker);
     } else {
         left->setScaleType(QCPAxis::stLinear);
         left->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
     }
+    left->setRange(v.axisMin, v.axisMax);
     left->setLabel(QString::fromUtf8(v.title));
 
     if (FOptions) {

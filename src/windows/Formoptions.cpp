@@ -87,6 +87,7 @@ TFOptions::TFOptions(QWidget* parent)
     ButtonClose->setGeometry(2, 316, 287, 25);
 
     nameControls();
+    nameForScreenReaders();
     // Only now: the start captions are not what the handlers would write.
     connectHandlers();
 }
@@ -109,6 +110,38 @@ void TFOptions::nameControls() {
     };
     for (const auto& [name, widget] : named)
         widget->setObjectName(QLatin1String(name));
+}
+
+void TFOptions::nameForScreenReaders() {
+    // Without names of their own, screen readers announce the group's title for every
+    // field and bar of a group.
+    struct LimitRow {
+        QCheckBox* enable;
+        QLineEdit* min;
+        QLineEdit* max;
+        const char* quantity;
+    };
+    const LimitRow rows[] = {
+        {CheckBoxT, EditTmin, EditTmax, "Температура t"},
+        {CheckBoxRH, EditRHmin, EditRHmax, "Влажность RH"},
+        {CheckBoxV, EditVmin, EditVmax, "Скорость воздуха V"},
+        {CheckBoxE, EditEmin, EditEmax, "Освещённость E"},
+        {CheckBoxL, EditLmin, EditLmax, "Яркость L"},
+        {CheckBoxUV, EditUVmin, EditUVmax, "Энергетическая освещённость UV"},
+    };
+    for (const LimitRow& row : rows) {
+        const QString quantity = QString::fromUtf8(row.quantity);
+        row.enable->setAccessibleName(quantity + QStringLiteral(", критические уровни"));
+        row.min->setAccessibleName(quantity + QStringLiteral(", минимум"));
+        row.max->setAccessibleName(quantity + QStringLiteral(", максимум"));
+    }
+    TrackBarYMax->setAccessibleName(QStringLiteral("Масштаб Y, максимум"));
+    TrackBarYMin->setAccessibleName(QStringLiteral("Масштаб Y, минимум"));
+    TrackBarXKol->setAccessibleName(QStringLiteral("Масштаб X, число точек"));
+    TrackBarInterv->setAccessibleName(QStringLiteral("Интервал измерений, секунды"));
+    CheckBoxTimer->setAccessibleName(QStringLiteral("Таймер, вкл./выкл."));
+    MaskEditTimeN->setAccessibleName(QStringLiteral("Начало измерений"));
+    MaskEditTimeK->setAccessibleName(QStringLiteral("Конец измерений"));
 }
 
 void TFOptions::buildSeriesGroup() {

@@ -113,6 +113,7 @@ private:
     void buildIntervalGroup();
     void connectHandlers();
     void nameControls();
+    void nameForScreenReaders();
 
     bool m_placed = false;
 };

@@ -96,6 +96,7 @@ TFStat::TFStat(QWidget* parent)
     ButtonClose->setGeometry(0, 430, 601, 25);
 
     buildFlowArea();
+    nameForScreenReaders();
 
     // The edit text changes with every choice from the list and with every typed key.
     connect(ComboBoxStat, &QComboBox::editTextChanged, this, &TFStat::ComboBoxStatChange);
@@ -172,6 +173,19 @@ void TFStat::buildFlowArea() {
     StaticTextP->setFont(bold);
     Label6 = label(m3c, QStringLiteral("м  /ч"), 533, 20);
     Label7 = superscript(m3c, QStringLiteral("3"), 543, 12);
+}
+
+void TFStat::nameForScreenReaders() {
+    // Without names of their own, screen readers announce the group's title ("Расход")
+    // for every field.
+    ComboBoxStat->setAccessibleName(QStringLiteral("Величина"));
+    StaticTextMin->setAccessibleName(QStringLiteral("Минимум"));
+    StaticTextMax->setAccessibleName(QStringLiteral("Максимум"));
+    EditX->setAccessibleName(QStringLiteral("Ширина воздуховода, м"));
+    EditY->setAccessibleName(QStringLiteral("Высота воздуховода, м"));
+    EditD->setAccessibleName(QStringLiteral("Диаметр воздуховода, м"));
+    EditS->setAccessibleName(QStringLiteral("Площадь сечения, м²"));
+    StaticTextP->setAccessibleName(QStringLiteral("Расход, м³/ч"));
 }
 
 void TFStat::setSeriesSource(std::function<StatSeries(int)> source) {
@@ -309,7 +323,7 @@ void TFStat::FlowUpdate(const QString& speedText) {
     fields.speed = speedText;
     const FlowResult result = computeFlow(fields);
     StaticTextP->setText(result.flowText);
-    if (!result.areaText.isEmpty())
+    if (fields.section != FlowSection::Arbitrary)
         EditS->setText(result.areaText);
 }
 

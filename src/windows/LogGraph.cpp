@@ -17,6 +17,9 @@ qsizetype indexWithin(double key, qsizetype low, qsizetype high) {
     return static_cast<qsizetype>(key);
 }
 
+// The circle stamp's side in pixels: room for a circle of radius 1 with its outline.
+constexpr double StampSide = 6;
+
 // Pixels beyond the plot area that a line may still reach before it is pinned; far
 // enough that the visible part of a line keeps its slope, near enough for the painter.
 constexpr double PixelMargin = 20000;
@@ -129,6 +132,34 @@ void LogGraph::draw(QCPPainter* painter) {
         drawCircles(painter, r);
 }
 
+void LogGraph::drawPolyline(QCPPainter* painter, const std::vector<QPointF>& points) const {
+    if (points.empty())
+        return;
+    const auto draw = [&] {
+        if (points.size() == 1)
+            painter->drawPoint(points.front());
+        else
+            painter->drawPolyline(points.data(), static_cast<int>(points.size()));
+    };
+    if (m_outlineColour.isValid()) {
+        // The line drawn a pixel off in each of the four directions makes the outline; the
+        // line itself then runs along its middle. Four thin lines cost far less than one
+        // wide pen, whose outline has to be computed.
+        QPen outline = painter->pen();
+        outline.setColor(m_outlineColour);
+        const QPen line = painter->pen();
+        painter->setPen(outline);
+        for (const QPointF offset :
+             {QPointF(0, -1), QPointF(0, 1), QPointF(-1, 0), QPointF(1, 0)}) {
+            painter->translate(offset);
+            draw();
+            painter->translate(-offset);
+        }
+        painter->setPen(line);
+    }
+    draw();
+}
+
 void LogGraph::drawLine(QCPPainter* painter, const IndexRange& r) const {
     const LogSeries& s = m_log.series(m_series);
     const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
@@ -142,10 +173,7 @@ void LogGraph::drawLine(QCPPainter* painter, const IndexRange& r) const {
         const double p = valuePixel(v);
         points.push_back(keysHorizontal ? QPointF(k, p) : QPointF(p, k));
     }
-    if (points.size() == 1)
-        painter->drawPoint(points.front());
-    else if (!points.empty())
-        painter->drawPolyline(points.data(), static_cast<int>(points.size()));
+    drawPolyline(painter, points);
 }
 
 void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
@@ -183,44 +211,50 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         }
         begin = end;
     }
-    if (points.size() == 1)
-        painter->drawPoint(points.front());
-    else if (!points.empty())
-        painter->drawPolyline(points.data(), static_cast<int>(points.size()));
+    drawPolyline(painter, points);
 }
 
 const QImage& LogGraph::circleStamp(QCPPainter* painter) const {
     const qreal ratio = painter->device()->devicePixelRatioF();
     const bool antialiased = painter->antialiasing();
-    if (m_stamp.isNull() || m_stampColour != m_pointColour || m_stampAntialiased != antialiased ||
-        m_stamp.devicePixelRatio() != ratio) {
-        const int side = static_cast<int>(std::ceil(4 * ratio));
+    if (m_stamp.isNull() || m_stampColour != m_pointColour || m_stampOutline != m_outlineColour ||
+        m_stampAntialiased != antialiased || m_stamp.devicePixelRatio() != ratio) {
+        const int side = static_cast<int>(std::ceil(StampSide * ratio));
         m_stamp = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
         m_stamp.setDevicePixelRatio(ratio);
         m_stamp.fill(Qt::transparent);
         QPainter p(&m_stamp);
         p.setRenderHint(QPainter::Antialiasing, antialiased);
-        p.setPen(QPen(m_pointColour, 0));
-        p.setBrush(m_pointColour);
-        p.drawEllipse(QPointF(2, 2), 1.0, 1.0);
+        drawCircle(&p, QPointF(StampSide / 2, StampSide / 2));
         m_stampColour = m_pointColour;
+        m_stampOutline = m_outlineColour;
         m_stampAntialiased = antialiased;
     }
     return m_stamp;
 }
 
+void LogGraph::drawCircle(QPainter* painter, const QPointF& centre) const {
+    if (m_outlineColour.isValid()) {
+        painter->setPen(QPen(m_outlineColour, 0));
+        painter->setBrush(m_outlineColour);
+        painter->drawEllipse(centre, 2.0, 2.0);
+    }
+    painter->setPen(QPen(m_pointColour, 0));
+    painter->setBrush(m_pointColour);
+    painter->drawEllipse(centre, 1.0, 1.0);
+}
+
 void LogGraph::drawCircles(QCPPainter* painter, const IndexRange& r) const {
     const LogSeries& s = m_log.series(m_series);
     const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
-    const QRectF visible = QRectF(clipRect()).adjusted(-2, -2, 2, 2);
+    const QRectF visible = QRectF(clipRect()).adjusted(-3, -3, 3, 3);
     applyScattersAntialiasingHint(painter);
     // Printers and vector files get true circles; pixel targets get the stamp.
     const bool stamped = !painter->modes().testFlag(QCPPainter::pmVectorized) &&
                          painter->transform().type() <= QTransform::TxTranslate;
     const QImage* stamp = stamped ? &circleStamp(painter) : nullptr;
     const qreal ratio = painter->device()->devicePixelRatioF();
-    painter->setPen(QPen(m_pointColour, 0));
-    painter->setBrush(m_pointColour);
+    constexpr double half = StampSide / 2;
     for (qsizetype i = r.first; i <= r.last; ++i) {
         const double v = s.y(i);
         if (std::isnan(v))
@@ -232,11 +266,11 @@ void LogGraph::drawCircles(QCPPainter* painter, const IndexRange& r) const {
             continue;
         if (stamp) {
             // Whole device pixels, so the stamp is copied, not resampled.
-            const QPointF corner(std::round((centre.x() - 2) * ratio) / ratio,
-                                 std::round((centre.y() - 2) * ratio) / ratio);
+            const QPointF corner(std::round((centre.x() - half) * ratio) / ratio,
+                                 std::round((centre.y() - half) * ratio) / ratio);
             painter->drawImage(corner, *stamp);
         } else {
-            painter->drawEllipse(centre, 1.0, 1.0);
+            drawCircle(painter, centre);
         }
     }
 }
@@ -245,9 +279,7 @@ void LogGraph::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {
     applyDefaultAntialiasingHint(painter);
     painter->setPen(mPen);
     const double y = rect.center().y();
-    painter->drawLine(QLineF(rect.left(), y, rect.right() + 1, y));
+    drawPolyline(painter, {QPointF(rect.left(), y), QPointF(rect.right() + 1, y)});
     applyScattersAntialiasingHint(painter);
-    painter->setPen(QPen(m_pointColour, 0));
-    painter->setBrush(m_pointColour);
-    painter->drawEllipse(rect.center(), 1.0, 1.0);
+    drawCircle(painter, rect.center());
 }

@@ -4,12 +4,16 @@
 
 #include <qcustomplot.h>
 
+#include <vector>
+
 class MeasurementLog;
 
 // One series of the measurement log drawn on the chart, straight from the log: the
 // chart holds no copy of the points. X is the point's index, Y its value. The line is
 // drawn in the pen's colour; each point gets a 2x2 circle in the point colour where the
-// points stand far enough apart to be told from each other. Zoomed out, each pixel
+// points stand far enough apart to be told from each other. A series whose colours do
+// not stand out from the back wall can have its line and circles edged in an outline
+// colour. Zoomed out, each pixel
 // column is drawn as the span of the points it covers, so the cost of a replot follows
 // the chart's width and the points in view, not the length of the log.
 class LogGraph : public QCPAbstractPlottable {
@@ -21,6 +25,10 @@ public:
     int seriesIndex() const { return m_series; }
     QColor pointColour() const { return m_pointColour; }
     void setPointColour(const QColor& colour) { m_pointColour = colour; }
+    // One pixel on either side of the line and around each circle; invalid (the
+    // default) for none.
+    QColor outlineColour() const { return m_outlineColour; }
+    void setOutlineColour(const QColor& colour) { m_outlineColour = colour; }
 
     // Not selectable: the point readout finds points by their index instead.
     double selectTest(const QPointF& pos, bool onlySelectable,
@@ -44,16 +52,20 @@ private:
     };
     IndexRange visibleIndexes() const;
     double valuePixel(double value) const;
+    void drawPolyline(QCPPainter* painter, const std::vector<QPointF>& points) const;
     void drawLine(QCPPainter* painter, const IndexRange& r) const;
     void drawColumns(QCPPainter* painter, const IndexRange& r) const;
     void drawCircles(QCPPainter* painter, const IndexRange& r) const;
     const QImage& circleStamp(QCPPainter* painter) const;
+    void drawCircle(QPainter* painter, const QPointF& centre) const;
 
     const MeasurementLog& m_log;
     int m_series;
     QColor m_pointColour;
+    QColor m_outlineColour;
     // One circle drawn once and stamped at every point: far cheaper than a path per point.
     mutable QImage m_stamp;
     mutable QColor m_stampColour;
+    mutable QColor m_stampOutline;
     mutable bool m_stampAntialiased = false;
 };

@@ -80,6 +80,42 @@ private slots:
         QVERIFY(Chart::near(image, c.pixel(0.5, 50), Line));
     }
 
+    // A white series on the white back wall: its line and circles keep their white and
+    // are edged in the outline colour, zoomed in and zoomed out.
+    void outlineEdgesLineAndCircles() {
+        const QColor white(Qt::white);
+        const QColor edge(0x40, 0x40, 0x40);
+        Chart c;
+        c.plot.axisRect()->setBackground(white);
+        c.graph->setPen(QPen(white));
+        c.graph->setPointColour(white);
+        c.graph->setOutlineColour(edge);
+        const double values[] = {20, 80, 50, 50, 30};
+        for (double v : values)
+            c.log.append(Channel::E, v, noon);
+        c.plot.xAxis->setRange(-1, 5);
+        QImage image = c.render();
+        for (int i = 0; i < 5; ++i) {
+            const QPoint p = c.pixel(i, values[i]);
+            QVERIFY2(Chart::near(image, p, white) && Chart::near(image, p + QPoint(0, -2), edge) &&
+                         Chart::near(image, p + QPoint(0, 2), edge),
+                     qPrintable(QString::number(i)));
+        }
+        const QPoint flat = c.pixel(2.5, 50);
+        QCOMPARE(image.pixelColor(flat), white);
+        QCOMPARE(image.pixelColor(flat + QPoint(0, -1)), edge);
+        QCOMPARE(image.pixelColor(flat + QPoint(0, 1)), edge);
+
+        for (int i = 0; i < 200000; ++i)
+            c.log.append(Channel::E, 50, noon);
+        c.plot.xAxis->setRange(0, 199999);
+        image = c.render();
+        const QPoint column = c.pixel(100000, 50);
+        QVERIFY(Chart::near(image, column, white));
+        QVERIFY(Chart::near(image, column + QPoint(0, -2), edge));
+        QVERIFY(Chart::near(image, column + QPoint(0, 2), edge));
+    }
+
     void manyPointsAreDrawnAsColumnsWithoutCircles() {
         Chart c;
         // Alternating 10 and 90: every column spans both values.

@@ -7,8 +7,10 @@
 #include "export/ChartPrint.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -59,6 +61,36 @@ QRect inkBox(const QImage& image) {
                 box |= QRect(x, y, 1, 1);
     }
     return box;
+}
+
+// A word that pdftotext found on the page, in points.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+
+// The page size and the words of the first page, as pdftotext -bbox gives them.
+bool pdfWords(const QString& pdf, QSizeF* page, QList<PdfWord>* words) {
+    QString xhtml;
+    if (!run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")},
+             &xhtml))
+        return false;
+    const auto size =
+        QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""))
+            .match(xhtml);
+    if (!size.hasMatch())
+        return false;
+    *page = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\" xMax=\"([-0-9.]+)\" "
+                       "yMax=\"([-0-9.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(xhtml); it.hasNext();) {
+        const auto m = it.next();
+        words->append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return true;
 }
 
 } // namespace
@@ -404,23 +436,73 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
+    // Every label of the chart is printed where the chart puts it, at the same size
+    // relative to the chart as on screen (within 20 %).
+    void verifyPrintedLabels(const QString& pdf) {
+        QSizeF page;
+        QList<PdfWord> words;
+        QVERIFY(pdfWords(pdf, &page, &words));
+        QCustomPlot* chart = FMain->ChartValue;
+        const QRectF printed = PrintRectangle(chart->size(), page, 72, 72);
+        const double scale = printed.height() / chart->height();
+        const QRect plot = chart->axisRect()->rect();
+        for (QCPAxis* axis : {chart->yAxis, chart->xAxis}) {
+            const double screenShare =
+                QFontMetricsF(axis->tickLabelFont()).height() / chart->height();
+            const QList<double> ticks = axis->tickVector();
+            const QStringList labels = axis->tickVectorLabels();
+            int labelled = 0;
+            for (qsizetype i = 0; i < ticks.size(); ++i) {
+                if (labels.at(i).isEmpty())
+                    continue;
+                ++labelled;
+                const double at = axis->coordToPixel(ticks.at(i));
+                const auto found =
+                    std::find_if(words.cbegin(), words.cend(), [&](const PdfWord& w) {
+                        if (w.text != labels.at(i))
+                            return false;
+                        // The word's centre back in the chart's own pixels.
+                        const QPointF c = (w.box.center() - printed.topLeft()) / scale;
+                        return axis == chart->yAxis
+                                   ? qAbs(c.y() - at) < 3 && c.x() > 0 && c.x() < plot.left()
+                                   : qAbs(c.x() - at) < 3 && c.y() > plot.bottom() &&
+                                         c.y() < chart->height();
+                    });
+                QVERIFY2(found != words.cend(), qPrintable(labels.at(i)));
+                const double share = found->box.height() / printed.height();
+                QVERIFY2(qAbs(share / screenShare - 1) < 0.2,
+                         qPrintable(QStringLiteral("%1: %2 against %3")
+                                        .arg(labels.at(i))
+                                        .arg(share)
+                                        .arg(screenShare)));
+            }
+            QVERIFY(labelled >= 2);
+        }
+    }
+
     void printsOneLandscapePage_data() {
         QTest::addColumn<QPageLayout::Orientation>("orientation");
         QTest::addColumn<QSize>("windowSize");
-        QTest::newRow("portrait printer") << QPageLayout::Portrait << QSize();
-        QTest::newRow("landscape printer") << QPageLayout::Landscape << QSize();
-        QTest::newRow("tall window") << QPageLayout::Portrait << QSize(560, 900);
+        QTest::addColumn<bool>("optical");
+        QTest::newRow("portrait printer") << QPageLayout::Portrait << QSize() << false;
+        QTest::newRow("landscape printer") << QPageLayout::Landscape << QSize() << false;
+        QTest::newRow("tall window") << QPageLayout::Portrait << QSize(560, 900) << false;
+        QTest::newRow("optical view") << QPageLayout::Portrait << QSize() << true;
     }
     void printsOneLandscapePage() {
         QFETCH(QPageLayout::Orientation, orientation);
         QFETCH(QSize, windowSize);
+        QFETCH(bool, optical);
         FMain->show();
         QVERIFY(QTest::qWaitForWindowExposed(FMain));
         if (windowSize.isValid()) {
             FMain->resize(windowSize);
             QTRY_VERIFY(FMain->ChartValue->height() > FMain->ChartValue->width());
         }
-        poll(10);
+        if (optical)
+            FMain->N12->trigger();
+        poll(45); // enough for several time labels
+        const int resolution = FMain->Printer->resolution();
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("chart.pdf"));
         FMain->Printer->setOutputFormat(QPrinter::PdfFormat);
@@ -430,6 +512,7 @@ private slots:
         FMain->N4->trigger();
         QVERIFY(m_messages.isEmpty());
         QCOMPARE(FMain->Printer->pageLayout().orientation(), orientation);
+        QCOMPARE(FMain->Printer->resolution(), resolution);
         QCOMPARE(FMain->Printer->docName(), QStringLiteral("ChartValue"));
 
         QString info;
@@ -469,6 +552,37 @@ private slots:
         const double shape = double(ink.height()) / ink.width();
         QVERIFY2(qAbs(shape / (chart.height() / chart.width()) - 1) < 0.03,
                  qPrintable(QString::number(shape)));
+        verifyPrintedLabels(pdf);
+    }
+
+    // With no printer set up the print fails; the printer then chosen in the setup
+    // dialog (here: print to a PDF file) is the one the next print uses.
+    void printAfterAFailedPrintWritesTheFile() {
+        poll(3);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("chart.pdf"));
+        FMain->Printer->setOutputFormat(QPrinter::PdfFormat);
+        FMain->Printer->setOutputFileName(QString());
+        FMain->N4->trigger();
+        QCOMPARE(m_messages.size(), 1);
+
+        FMain->RunPrintDialog = [&pdf](QPrintDialog* d) {
+            d->show();
+            auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+            auto* fileName = d->findChild<QLineEdit*>(QStringLiteral("filename"));
+            if (!printers || !fileName)
+                return false;
+            printers->setCurrentIndex(printers->count() - 1); // "Print to File (PDF)"
+            fileName->setText(pdf);
+            d->accept();
+            return d->result() == QDialog::Accepted;
+        };
+        FMain->N3->trigger();
+        QCOMPARE(FMain->Printer->outputFileName(), pdf);
+        FMain->N4->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QString info;
+        QVERIFY(run(QStringLiteral("pdfinfo"), {pdf}, &info));
     }
 
     void failedPrintRestoresTheOrientation() {

@@ -20,8 +20,12 @@ namespace {
 using Bytes6 = std::array<std::uint8_t, 6>;
 using Bytes8 = std::array<std::uint8_t, 8>;
 
+// The colour the box is filled with, read from its rendering inside the frame.
+QColor fill(QLabel* box) {
+    return box->grab().toImage().pixelColor(3, 3);
+}
 bool isRed(QLabel* box) {
-    return box->palette().color(QPalette::Window) == QColor(255, 0, 0);
+    return fill(box) == QColor(255, 0, 0);
 }
 } // namespace
 
@@ -78,6 +82,7 @@ private slots:
         QCOMPARE(FMain->ChartValue->xAxis->range().lower, -98.0);
         QCOMPARE(FMain->ChartValue->xAxis->range().upper, 2.0);
         QCOMPARE(FMain->StaticTextTHC->text(), QStringLiteral("0.0"));
+        QCOMPARE(fill(FMain->StaticTextTHC), QApplication::palette().color(QPalette::Light));
         QCOMPARE(FMain->StaticTextTcf->text(), QStringLiteral("0.0"));
         // Only the climatic block was asked for.
         QVERIFY(!m_instrument->written().contains(0xAA));
@@ -194,12 +199,12 @@ private slots:
         QVERIFY(isRed(FMain->StaticTextT));
         QVERIFY(isRed(FMain->StaticTextV));
         QCOMPARE(FMain->Beeper->requestedCount(), 2);
-        // Back to the window colour at the first poll within the limits.
+        // Back to the colour of a text field at the first poll within the limits, as
+        // the boxes without a limit test are.
         FOptions->EditTmax->setText(QStringLiteral("30"));
         FMain->PollInstrument();
-        QVERIFY(!isRed(FMain->StaticTextT));
-        QCOMPARE(FMain->StaticTextT->palette().color(QPalette::Window),
-                 QApplication::palette().color(QPalette::Window));
+        QCOMPARE(fill(FMain->StaticTextT), QApplication::palette().color(QPalette::Base));
+        QCOMPARE(fill(FMain->StaticTextRH), QApplication::palette().color(QPalette::Base));
     }
 
     // The scripted instrument cuts every reply after stopAfter data bytes: with 6 the

@@ -179,6 +179,57 @@ private slots:
         QVERIFY(!FOptions->CheckBox1T->isChecked());
         QVERIFY(FOptions->CheckBox1E->isChecked());
         QVERIFY(FOptions->CheckBox1UV->isChecked());
+        // Every decade in view carries a label.
+        FMain->ChartValue->replot();
+        QCOMPARE(left->tickVector(),
+                 QList<double>({0.001, 0.01, 0.1, 1, 10, 100, 1000, 10000, 100000}));
+    }
+
+    // Any order of view choices, and a lower bar moved before the last one, ends with the
+    // last view's bounds; a negative temperature is then drawn in the climatic view.
+    void viewSequences_data() {
+        QTest::addColumn<QString>("views");
+        QTest::addColumn<int>("lowerBar");
+        for (const QString views : {"C", "O", "CC", "CO", "OC", "OO", "CCC", "CCO", "COC", "COO",
+                                    "OCC", "OCO", "OOC", "OOO"})
+            for (int lowerBar : {0, 50})
+                QTest::addRow("%s, lower bar %d", qPrintable(views), lowerBar) << views << lowerBar;
+    }
+    void viewSequences() {
+        QFETCH(QString, views);
+        QFETCH(int, lowerBar);
+        for (qsizetype i = 0; i < views.size(); ++i) {
+            if (i == views.size() - 1)
+                FOptions->TrackBarYMin->setValue(lowerBar);
+            (views.at(i) == u'C' ? FMain->N11 : FMain->N12)->trigger();
+        }
+        const QCPRange range = FMain->ChartValue->yAxis->range();
+        if (views.endsWith(u'O')) {
+            QCOMPARE(FMain->ChartValue->yAxis->scaleType(), QCPAxis::stLogarithmic);
+            QVERIFY(range.lower > 0 && range.lower <= 0.001); // the chart's stand-in for 0
+            QCOMPARE(range.upper, 200000.0);
+            return;
+        }
+        QCOMPARE(FMain->ChartValue->yAxis->scaleType(), QCPAxis::stLinear);
+        QCOMPARE(range.lower, lowerBar == 0 ? -30.0 : 0.0);
+        QCOMPARE(range.upper, 100.0);
+        if (lowerBar != 0)
+            return;
+        // t = -5 at three points: its green line and circles are on the chart.
+        const QDateTime when(QDate(2026, 12, 7), QTime(10, 0));
+        for (int k = 0; k < 3; ++k)
+            FMain->Log.append(0, -5.0, when.addSecs(k));
+        FMain->ChartValue->xAxis->setRange(-1, 3);
+        const QImage image = FMain->ChartValue->toPixmap().toImage();
+        const QRect plot = FMain->ChartValue->axisRect()->rect();
+        const int y = qRound(FMain->ChartValue->yAxis->coordToPixel(-5.0));
+        int green = 0; // pixels of the line's green, however smoothed, along its row
+        for (int x = plot.left(); x <= plot.right(); ++x)
+            for (int dy : {-1, 0, 1}) {
+                const QColor c = image.pixelColor(x, y + dy);
+                green += c.green() > c.red() + 60 && c.green() > c.blue() + 60 ? 1 : 0;
+            }
+        QVERIFY2(green > plot.width() / 4, qPrintable(QString::number(green)));
     }
 
     void climaticViewWithLowerBarAt_data() {

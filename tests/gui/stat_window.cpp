@@ -2,6 +2,7 @@
 #include "windows/Formoptions.h"
 #include "windows/Formstat.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -257,6 +258,35 @@ private slots:
         QVERIFY(!stat->EditD->isEnabled() && !stat->EditS->isEnabled());
     }
 
+    // A screen reader hears every input by a name of its own, never just the title of
+    // the group the input sits in.
+    void inputsHaveNamesOfTheirOwn_data() {
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("settings window") << true;
+        QTest::newRow("statistics window") << false;
+    }
+    void inputsHaveNamesOfTheirOwn() {
+        QFETCH(bool, settings);
+        QWidget* window = settings ? static_cast<QWidget*>(options.get()) : stat.get();
+        QStringList groupTitles;
+        for (const QGroupBox* g : window->findChildren<QGroupBox*>())
+            groupTitles << g->title();
+        QStringList names;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                               qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w);
+            if (!input || w->window() != window || qobject_cast<QComboBox*>(w->parentWidget()))
+                continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(a);
+            const QString name = a->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty() && !groupTitles.contains(name) && !names.contains(name),
+                     qPrintable(w->metaObject()->className() + (u' ' + name)));
+            names << name;
+        }
+        QVERIFY(names.size() >= (settings ? 35 : 9));
+    }
+
     void flow_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("x");
@@ -305,7 +335,7 @@ private slots:
                                             << "1"
                                             << "???"
                                             << ""
-                                            << "2";
+                                            << "";
         QTest::newRow("width not a number") << "XY"
                                             << "x"
                                             << "1"
@@ -313,7 +343,15 @@ private slots:
                                             << "5"
                                             << "2"
                                             << ""
-                                            << "5";
+                                            << "";
+        QTest::newRow("overflow clears an earlier area") << "XY"
+                                                         << "1e200"
+                                                         << "1e200"
+                                                         << "1"
+                                                         << "1E+20"
+                                                         << "2"
+                                                         << ""
+                                                         << "";
         QTest::newRow("diameter empty") << "D"
                                         << "1"
                                         << "1"
@@ -321,7 +359,7 @@ private slots:
                                         << "5"
                                         << "2"
                                         << ""
-                                        << "5";
+                                        << "";
     }
 
     void flow() {

@@ -95,15 +95,18 @@ void ExportReadBackTest::layoutReadsBack() {
 void ExportReadBackTest::failureLeavesNoFile_data() {
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<bool>("targetIsFolder");
+    QTest::addColumn<QString>("reason");
     for (const char* suffix : {"xls", "xlsx"}) {
-        QTest::addRow("%s, missing folder", suffix) << suffix << false;
-        QTest::addRow("%s, name taken by a folder", suffix) << suffix << true;
+        QTest::addRow("%s, missing folder", suffix) << suffix << false << "нет такой папки";
+        QTest::addRow("%s, name taken by a folder", suffix)
+            << suffix << true << "под этим именем уже есть папка";
     }
 }
 
 void ExportReadBackTest::failureLeavesNoFile() {
     QFETCH(QString, suffix);
     QFETCH(bool, targetIsFolder);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QString fileName;
     if (targetIsFolder) {
@@ -119,7 +122,7 @@ void ExportReadBackTest::failureLeavesNoFile() {
 
     const ExportResult result = ExportWorkbook(makeLog(uniform(100)), fileName);
     QVERIFY(!result.ok);
-    QVERIFY(!result.reason.trimmed().isEmpty());
+    QCOMPARE(result.reason, reason);
     QCOMPARE(fileNames(dir.path()), before);
     QCOMPARE(QFileInfo(fileName).isFile(), false);
     const QString message = SaveFailureMessage(fileName, result.reason);

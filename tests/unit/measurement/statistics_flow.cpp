@@ -77,20 +77,21 @@ private slots:
                                                     << "0.1"
                                                     << "90"
                                                     << "";
+        // No result: the area field is emptied with it, never left with an unused value.
         QTest::newRow("speed not a number") << ru << rect << "2"
                                             << "3"
                                             << "1"
                                             << "1"
                                             << "--"
                                             << ""
-                                            << "6";
+                                            << "";
         QTest::newRow("speed empty") << ru << round << "1"
                                      << "1"
                                      << "2"
                                      << "1"
                                      << ""
                                      << ""
-                                     << "3,14";
+                                     << "";
         QTest::newRow("width not a number") << ru << rect << "abc"
                                             << "1"
                                             << "1"
@@ -119,6 +120,71 @@ private slots:
                                   << "2"
                                   << ""
                                   << "";
+        QTest::newRow("flow overflows, area does not") << en << rect << "1e305"
+                                                       << "1"
+                                                       << "1"
+                                                       << "1"
+                                                       << "2"
+                                                       << ""
+                                                       << "";
+        // A dimension must be above 0: neither its sign nor its square may turn it
+        // into a flow.
+        QTest::newRow("negative diameter") << ru << round << "1"
+                                           << "1"
+                                           << "-1"
+                                           << "1"
+                                           << "2"
+                                           << ""
+                                           << "";
+        QTest::newRow("negative width") << ru << rect << "-2"
+                                        << "1"
+                                        << "1"
+                                        << "1"
+                                        << "0,5"
+                                        << ""
+                                        << "";
+        QTest::newRow("two negative sides") << ru << rect << "-2"
+                                            << "-1"
+                                            << "1"
+                                            << "1"
+                                            << "1"
+                                            << ""
+                                            << "";
+        QTest::newRow("zero height") << ru << rect << "2"
+                                     << "0"
+                                     << "1"
+                                     << "1"
+                                     << "1"
+                                     << ""
+                                     << "";
+        QTest::newRow("zero area") << ru << any << "1"
+                                   << "1"
+                                   << "1"
+                                   << "0"
+                                   << "1"
+                                   << ""
+                                   << "";
+        QTest::newRow("negative area") << ru << any << "1"
+                                       << "1"
+                                       << "1"
+                                       << "-0,5"
+                                       << "1"
+                                       << ""
+                                       << "";
+        QTest::newRow("negative speed") << ru << rect << "1"
+                                        << "1"
+                                        << "1"
+                                        << "1"
+                                        << "-1"
+                                        << ""
+                                        << "";
+        QTest::newRow("still air") << ru << rect << "0,5"
+                                   << "1"
+                                   << "1"
+                                   << "1"
+                                   << "0"
+                                   << "0"
+                                   << "0,5";
         QTest::newRow("negative zero speed") << en << any << ""
                                              << ""
                                              << ""
