@@ -100,6 +100,7 @@ protected:
 private:
     void buildChart();
     void buildFlowArea();
+    void nameControls();
     void Recompute();
     void clearMarks();
     void addMark(double key, double value, const QString& text);
