@@ -194,7 +194,8 @@ void TFStat::buildFlowArea() {
     QPalette p = StaticTextP->palette();
     p.setColor(QPalette::Window, Qt::white);
     StaticTextP->setPalette(p);
-    QFont bold = StaticTextP->font();
+    // Bold 16 point, condensed: a flow such as "868,995" (m³/h) fits the 89 px box.
+    QFont bold = condensed(StaticTextP);
     bold.setPointSize(16);
     bold.setBold(true);
     StaticTextP->setFont(bold);

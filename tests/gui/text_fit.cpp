@@ -340,7 +340,8 @@ private slots:
         row("minimum", "StaticTextMin", "-34,9");
         row("maximum", "StaticTextMax", "200000");
         row("area value", "EditS", "0,19625");
-        row("flow", "StaticTextP", "0,3925");
+        row("flow", "StaticTextP", "108000"); // 30 m/s through 1 m² in m³/h
+        row("flow in decimals", "StaticTextP", "868,995");
     }
     void statisticsWindow() {
         // The flow area shows for the air speed when the settings ask for it.
