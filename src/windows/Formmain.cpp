@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -89,6 +90,9 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     if (layout())
         layout()->activate();
     resize(ClientWidth, height() + (ClientHeight - StatusBarHeight - centralWidget()->height()));
+    // It can grow (maximised) but not shrink: below this the value rows, the buttons and
+    // the menu no longer have their room.
+    setMinimumSize(size());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));
@@ -182,9 +186,11 @@ void TFMain::buildValuePanel() {
     panel->setFrameShadow(QFrame::Sunken);
     panel->setGeometry(710, 0, 81, 490);
 
+    // Bold 10 point, condensed so that readings such as "123,4k" fit the 49 px box.
     QFont boxFont = font();
     boxFont.setPointSize(10);
     boxFont.setBold(true);
+    boxFont.setStretch(QFont::Condensed);
     // Captions such as "UV, мВт/м" must fit between the swatch column and the edge.
     QFont captionFont = font();
     captionFont.setStretch(QFont::Condensed);
@@ -209,6 +215,7 @@ void TFMain::buildValuePanel() {
         box->setFrameShadow(QFrame::Sunken);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setFont(boxFont);
+        box->setIndent(1);
         // Filled like a text field: the polls give it the fields' colour (Base) or red.
         box->setAutoFillBackground(true);
         box->setBackgroundRole(QPalette::Base);
@@ -229,13 +236,14 @@ void TFMain::buildValuePanel() {
     StaticTextL = boxes[8];
     StaticTextUV = boxes[9];
 
-    // The raised "2" that makes "L, Кд/м" read as candela per square metre.
+    // The raised "2" that makes "L, Кд/м" read as candela per square metre, right after
+    // the caption whatever its font's width.
     auto* squared = new QLabel(QStringLiteral("2"), panel);
     squared->setObjectName(QStringLiteral("Label11"));
     QFont small = font();
     small.setPointSize(6);
     squared->setFont(small);
-    squared->move(64, 324);
+    squared->move(Labels[8]->geometry().right() + 1, 324);
     squared->adjustSize();
     Labels[10] = squared;
 
@@ -260,8 +268,15 @@ void TFMain::buildStatusBar() {
     // The narrow panels take a condensed face so that "ДАРЕН/25" fits in 50 pixels.
     QFont narrow = font();
     narrow.setStretch(QFont::Condensed);
+    // The panels stand side by side in a row of their own: the bar's own layout would
+    // put 6 px between them and push the last one 20 px to the right.
+    auto* row = new QWidget(bar);
+    auto* panels = new QHBoxLayout(row);
+    panels->setContentsMargins(0, 0, 0, 0);
+    panels->setSpacing(0);
+    bar->addWidget(row, 1);
     for (int i = 0; i < 4; ++i) {
-        auto* panel = new QLabel(bar);
+        auto* panel = new QLabel(row);
         if (i < 3)
             panel->setFont(narrow);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
@@ -270,10 +285,10 @@ void TFMain::buildStatusBar() {
         if (i < 3) {
             panel->setFixedWidth(widths[i]);
             panel->setAlignment(Qt::AlignCenter);
-            bar->addWidget(panel);
+            panels->addWidget(panel);
         } else {
             panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            bar->addWidget(panel, 1);
+            panels->addWidget(panel, 1);
         }
         StatusPanels[static_cast<std::size_t>(i)] = panel;
     }

@@ -102,10 +102,13 @@ void TFMain::TimerDetektTimer() {
 }
 
 void TFMain::TimerLogoTimer() {
-    if (FLogo) {
-        FLogo->show();
-        FLogo->raise();
-    }
+    // A tick while the windows are still being made (the main window's creation lets
+    // events through, and on a slow start that takes over a second) finds no splash yet;
+    // it must not count as the first, or the next one would show and close it at once.
+    if (!FLogo)
+        return;
+    FLogo->show();
+    FLogo->raise();
     if (TimerLogo->interval() != 10000) {
         TimerLogo->setInterval(10000);
         return;

@@ -59,6 +59,13 @@ QSlider* trackBar(QWidget* parent, const QRect& place, int minimum, int maximum,
     return bar;
 }
 
+// A condensed face of the same size: long captions and "08:30" fit their boxes.
+QFont condensed(const QWidget* w) {
+    QFont f = w->font();
+    f.setStretch(QFont::Condensed);
+    return f;
+}
+
 QLineEdit* limitField(QWidget* parent, int x, int y) {
     auto* field = new QLineEdit(QStringLiteral("0.0"), parent);
     field->setGeometry(x, y, 35, 21);
@@ -148,7 +155,9 @@ void TFOptions::buildSeriesGroup() {
     GroupBoxSeries = new QGroupBox(QStringLiteral("Измеряемые параметры"), this);
     GroupBoxSeries->setGeometry(2, 4, 287, 229);
     QWidget* g = GroupBoxSeries;
-    auto row = [](int top) { return QRect(8, top, 273, 17); };
+    // The style draws the frame's top line below the title: the rows stand 3 px below
+    // their nominal tops, clear of it, and the last one still ends above the bottom line.
+    auto row = [](int top) { return QRect(8, top + 3, 273, 17); };
     CheckBox1T = checkBox(g, QStringLiteral("Температура t, *С"), row(16), true, false);
     CheckBox1RH =
         checkBox(g, QStringLiteral("Относительная влажность RH, %"), row(32), true, false);
@@ -166,19 +175,24 @@ void TFOptions::buildSeriesGroup() {
     CheckBox1L = checkBox(g, QStringLiteral("Яркость L, Кд/м"), row(192), false, false);
     CheckBox1UV = checkBox(g, QStringLiteral("Энергетическая освещённость UV, мВт/м"), row(208),
                            false, false);
+    for (QCheckBox* box : g->findChildren<QCheckBox*>())
+        box->setFont(condensed(box));
 }
 
 void TFOptions::buildTimerGroup() {
     GroupBoxTimer = new QGroupBox(QStringLiteral("Таймер"), this);
     GroupBoxTimer->setGeometry(2, 236, 287, 73);
     QWidget* g = GroupBoxTimer;
-    CheckBoxTimer = checkBox(g, QStringLiteral("Вкл./Выкл."), QRect(8, 32, 97, 17), false, true);
-    label(g, QStringLiteral("Начало измерений"), 128, 20);
+    // Everything 4 px below its nominal place, clear of the frame's top line.
+    CheckBoxTimer = checkBox(g, QStringLiteral("Вкл./Выкл."), QRect(8, 36, 97, 17), false, true);
+    label(g, QStringLiteral("Начало измерений"), 128, 24);
     MaskEditTimeN = new MaskedTimeEdit(g);
-    MaskEditTimeN->setGeometry(245, 16, 35, 21);
-    label(g, QStringLiteral("Конец измерений"), 128, 48);
+    MaskEditTimeN->setGeometry(245, 20, 35, 21);
+    label(g, QStringLiteral("Конец измерений"), 128, 52);
     MaskEditTimeK = new MaskedTimeEdit(g);
-    MaskEditTimeK->setGeometry(245, 44, 35, 21);
+    MaskEditTimeK->setGeometry(245, 48, 35, 21);
+    MaskEditTimeN->setFont(condensed(MaskEditTimeN));
+    MaskEditTimeK->setFont(condensed(MaskEditTimeK));
 }
 
 void TFOptions::buildLimitsGroup() {
@@ -189,9 +203,10 @@ void TFOptions::buildLimitsGroup() {
     const int boxX[2] = {8, 152};
     const int fieldX[2] = {56, 196};
     const int rowY[3] = {32, 60, 88};
+    // The headings sit just below the frame's top line.
     for (int column = 0; column < 2; ++column) {
-        label(g, QStringLiteral("min"), fieldX[column] + 8, 16);
-        label(g, QStringLiteral("max"), fieldX[column] + 48, 16);
+        label(g, QStringLiteral("min"), fieldX[column] + 8, 19);
+        label(g, QStringLiteral("max"), fieldX[column] + 48, 19);
     }
     auto box = [&](const QString& caption, int column, int row) {
         return checkBox(g, caption, QRect(boxX[column], rowY[row] + 2, 46, 17), false, false);
@@ -227,9 +242,10 @@ void TFOptions::buildScaleGroup() {
     GroupBoxScale = new QGroupBox(QStringLiteral("Масштаб"), this);
     GroupBoxScale->setGeometry(296, 152, 297, 129);
     QWidget* g = GroupBoxScale;
-    label(g, QStringLiteral("Y"), 168, 12);
-    StaticTextYMax = sunkenText(g, QStringLiteral("Max 100"), QRect(4, 30, 45, 17));
-    TrackBarYMax = trackBar(g, QRect(52, 24, 241, 25), 1, 100, 100, 2, QSlider::TicksAbove);
+    // "Y" below the frame's top line, the upper bar (ticks above) just below the "Y".
+    label(g, QStringLiteral("Y"), 168, 17);
+    StaticTextYMax = sunkenText(g, QStringLiteral("Max 100"), QRect(4, 32, 45, 17));
+    TrackBarYMax = trackBar(g, QRect(52, 29, 241, 21), 1, 100, 100, 2, QSlider::TicksAbove);
     StaticTextYMin = sunkenText(g, QStringLiteral("Min 0"), QRect(4, 56, 45, 17));
     TrackBarYMin = trackBar(g, QRect(52, 50, 241, 25), 0, 99, 0, 2, QSlider::TicksBelow);
     label(g, QStringLiteral("X"), 168, 78);
@@ -241,11 +257,12 @@ void TFOptions::buildIntervalGroup() {
     GroupBoxInterval = new QGroupBox(QStringLiteral("Интервал"), this);
     GroupBoxInterval->setGeometry(296, 284, 297, 57);
     QWidget* g = GroupBoxInterval;
+    // The caption below the frame's top line, the bar and its end labels below it.
     LabelInterv = new QLabel(QStringLiteral("Интервал измерений, 3 сек."), g);
-    LabelInterv->setGeometry(8, 14, 281, 15);
-    label(g, QStringLiteral("3"), 10, 34);
-    TrackBarInterv = trackBar(g, QRect(24, 28, 240, 25), 3, 600, 3, 9, QSlider::TicksBelow);
-    label(g, QStringLiteral("600"), 268, 34);
+    LabelInterv->setGeometry(8, 17, 281, 14);
+    label(g, QStringLiteral("3"), 10, 37);
+    TrackBarInterv = trackBar(g, QRect(24, 32, 240, 22), 3, 600, 3, 9, QSlider::TicksBelow);
+    label(g, QStringLiteral("600"), 268, 37);
 }
 
 void TFOptions::connectHandlers() {

@@ -5,6 +5,7 @@
 #include "measurement/ValueText.h"
 #include "statistics/Flow.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -13,10 +14,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int ClientWidth = 603;
@@ -49,6 +52,13 @@ QLabel* superscript(QWidget* parent, const QString& digit, int x, int y) {
     return l;
 }
 
+// A condensed face of the same size, for texts that must fit a fixed room.
+QFont condensed(const QWidget* w) {
+    QFont f = w->font();
+    f.setStretch(QFont::Condensed);
+    return f;
+}
+
 QLineEdit* flowField(QWidget* parent, int x, int y, bool enabled) {
     auto* e = new QLineEdit(QStringLiteral("1"), parent);
     e->setGeometry(x, y, 57, 21);
@@ -78,6 +88,11 @@ TFStat::TFStat(QWidget* parent)
     ComboBoxStat->setCurrentIndex(-1);
     ComboBoxStat->setEditText(QString());
     ComboBoxStat->setGeometry(2, 2, 167, 21);
+    // The box is narrower than its longest item; the open list shows every item whole
+    // (with room for a scroll bar, should the style give it one).
+    QAbstractItemView* list = ComboBoxStat->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
     ButtonStatReload = new QPushButton(QStringLiteral("Обновить"), this);
     ButtonStatReload->setGeometry(181, 2, 241, 21);
@@ -87,8 +102,12 @@ TFStat::TFStat(QWidget* parent)
     PanelMinMax->setGeometry(432, 0, 169, 25);
     LabelMin = label(PanelMinMax, QStringLiteral("Мин."), 8, 6);
     StaticTextMin = sunkenText(PanelMinMax, QRect(39, 4, 40, 17));
-    LabelMax = label(PanelMinMax, QStringLiteral("Макс."), 88, 6);
+    // Two pixels left of its nominal place, so that it does not touch its box.
+    LabelMax = label(PanelMinMax, QStringLiteral("Макс."), 86, 6);
     StaticTextMax = sunkenText(PanelMinMax, QRect(119, 4, 40, 17));
+    // Six digits ("200000") fit the 40 px boxes only in a condensed face.
+    StaticTextMin->setFont(condensed(StaticTextMin));
+    StaticTextMax->setFont(condensed(StaticTextMax));
 
     buildChart();
 
@@ -96,6 +115,7 @@ TFStat::TFStat(QWidget* parent)
     ButtonClose->setGeometry(0, 430, 601, 25);
 
     buildFlowArea();
+    nameControls();
     nameForScreenReaders();
 
     // The edit text changes with every choice from the list and with every typed key.
@@ -139,40 +159,71 @@ void TFStat::buildChart() {
 void TFStat::buildFlowArea() {
     m3c = new QGroupBox(QStringLiteral("Расход"), this);
     m3c->setGeometry(0, 456, 601, 73);
+    // The style draws the frame's top line below the title: the buttons, fields and their
+    // labels stand 2 to 3 px lower than nominal, clear of it.
     Label8 = label(m3c, QStringLiteral("Сечение "), 8, 24);
     Label9 = label(m3c, QStringLiteral("воздуховода:"), 8, 40);
     RadioButtonXY = new QRadioButton(QStringLiteral("Прямоугольная"), m3c);
-    RadioButtonXY->move(104, 16);
+    RadioButtonXY->move(104, 18);
     RadioButtonXY->adjustSize();
     RadioButtonXY->setChecked(true);
     RadioButtonD = new QRadioButton(QStringLiteral("Круглая"), m3c);
-    RadioButtonD->move(104, 32);
+    RadioButtonD->move(104, 34);
     RadioButtonD->adjustSize();
     RadioButtonS = new QRadioButton(QStringLiteral("Произвольная"), m3c);
-    RadioButtonS->move(104, 48);
+    RadioButtonS->move(104, 50);
     RadioButtonS->adjustSize();
 
-    Label1 = label(m3c, QStringLiteral("Ширина, м"), 224, 20);
-    EditX = flowField(m3c, 288, 16, true);
-    Label2 = label(m3c, QStringLiteral("Высота, м"), 225, 44);
-    EditY = flowField(m3c, 288, 40, true);
-    Label3 = label(m3c, QStringLiteral("Диаметр, м"), 353, 20);
-    EditD = flowField(m3c, 424, 16, false);
-    Label4 = label(m3c, QStringLiteral("Площадь, м"), 352, 44);
-    Label5 = superscript(m3c, QStringLiteral("2"), 399, 36);
-    EditS = flowField(m3c, 424, 40, false);
+    // The field labels are condensed so that they end clear of their fields, and the
+    // raised "2" follows "Площадь, м" wherever that ends.
+    Label1 = label(m3c, QStringLiteral("Ширина, м"), 224, 23);
+    EditX = flowField(m3c, 288, 19, true);
+    Label2 = label(m3c, QStringLiteral("Высота, м"), 225, 47);
+    EditY = flowField(m3c, 288, 43, true);
+    Label3 = label(m3c, QStringLiteral("Диаметр, м"), 353, 23);
+    EditD = flowField(m3c, 424, 19, false);
+    Label4 = label(m3c, QStringLiteral("Площадь, м"), 352, 47);
+    for (QLabel* l : {Label1, Label2, Label3, Label4}) {
+        l->setFont(condensed(l));
+        l->adjustSize();
+    }
+    Label5 = superscript(m3c, QStringLiteral("2"), Label4->geometry().right() + 1, 39);
+    EditS = flowField(m3c, 424, 43, false);
 
     StaticTextP = sunkenText(m3c, QRect(504, 36, 89, 25));
     StaticTextP->setAutoFillBackground(true);
     QPalette p = StaticTextP->palette();
     p.setColor(QPalette::Window, Qt::white);
     StaticTextP->setPalette(p);
-    QFont bold = StaticTextP->font();
+    // Bold 16 point, condensed: a flow such as "868,995" (m³/h) fits the 89 px box.
+    QFont bold = condensed(StaticTextP);
     bold.setPointSize(16);
     bold.setBold(true);
     StaticTextP->setFont(bold);
-    Label6 = label(m3c, QStringLiteral("м  /ч"), 533, 20);
-    Label7 = superscript(m3c, QStringLiteral("3"), 543, 12);
+    // The unit above the result box, its raised "3" in the gap after the "м", both below
+    // the frame's top line.
+    Label6 = label(m3c, QStringLiteral("м  /ч"), 533, 23);
+    Label7 =
+        superscript(m3c, QStringLiteral("3"),
+                    533 + Label6->fontMetrics().horizontalAdvance(QStringLiteral("м")) + 1, 18);
+}
+
+// Tests and other windows reach the controls by these names.
+void TFStat::nameControls() {
+    const std::pair<const char*, QWidget*> named[] = {
+        {"ComboBoxStat", ComboBoxStat},
+        {"ButtonStatReload", ButtonStatReload},
+        {"StaticTextMin", StaticTextMin},
+        {"StaticTextMax", StaticTextMax},
+        {"ButtonClose", ButtonClose},
+        {"EditX", EditX},
+        {"EditY", EditY},
+        {"EditD", EditD},
+        {"EditS", EditS},
+        {"StaticTextP", StaticTextP},
+    };
+    for (const auto& [name, widget] : named)
+        widget->setObjectName(QLatin1String(name));
 }
 
 void TFStat::nameForScreenReaders() {

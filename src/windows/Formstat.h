@@ -100,6 +100,7 @@ protected:
 private:
     void buildChart();
     void buildFlowArea();
+    void nameControls();
     void nameForScreenReaders();
     void Recompute();
     void clearMarks();
