@@ -17,6 +17,10 @@ bool QtSerialDevice::open(const QString& device) {
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
+    // Each exchange starts clean: a byte that came in since the last one (line noise,
+    // a key pressed on the instrument) would otherwise be read as this one's answer
+    // and shift every byte after it.
+    m_port.clear(QSerialPort::AllDirections);
     m_port.clearError();
     return true;
 }
@@ -26,7 +30,9 @@ void QtSerialDevice::close() {
         m_port.close();
 }
 
-bool QtSerialDevice::isOpen() const { return m_port.isOpen(); }
+bool QtSerialDevice::isOpen() const {
+    return m_port.isOpen();
+}
 
 void QtSerialDevice::writeByte(std::uint8_t b) {
     if (!m_port.isOpen())
