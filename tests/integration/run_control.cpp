@@ -5,6 +5,7 @@
 #include "../gui/MainWindowFixture.h"
 #include "EmulatorProcess.h"
 #include "TranscriptText.h"
+#include "link/PortMap.h"
 #include "link/QtSerialDevice.h"
 #include "windows/MaskedTimeEdit.h"
 
@@ -169,6 +170,10 @@ private slots:
     void instrumentVanishesMidRun();
     void instrumentFailsMidRun_data();
     void instrumentFailsMidRun();
+    void strayByteDoesNotShiftLaterPolls_data();
+    void strayByteDoesNotShiftLaterPolls();
+    void removedLinkEndsTheRun();
+    void detectionRecoversOnceInstrumentAnswers();
     void leavingDuringRunSendsNothing_data();
     void leavingDuringRunSendsNothing();
 };
@@ -464,6 +469,11 @@ void RunControl::instrumentFailsMidRun_data() {
                dialogue("H AA I AA I 04 H 04 I D2 H D2 I 00 H 00 I 01 H 01 I 00 H 00 I 7B H 7B")
         << WaitByteReadLimit;
     QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << ProbeRetryLimit;
+    // Each byte within WaitByte's bound, the poll past its deadline. How far it got
+    // depends on the machine's timing (-1), but it made no more timed reads than fit
+    // into its deadline.
+    QTest::newRow("300 ms per byte") << "--slow 300" << QStringList{"H 37"} << -1;
+    QTest::newRow("420 ms per byte") << "--slow 420" << QStringList{"H 37"} << -1;
 }
 
 void RunControl::instrumentFailsMidRun() {
@@ -486,9 +496,98 @@ void RunControl::instrumentFailsMidRun() {
     QCOMPARE(boxTexts(), boxes);
     QCOMPARE(logCounts(), counts);
     QCOMPARE(g_sessions.size(), sessionsBefore + 1);
+    if (emptyReads < 0) {
+        const int pollBytes = ProbeBytes + commandBytes(6) + commandBytes(8); // model 61
+        const auto deadline = ExchangeGrace + pollBytes * ByteLineTime;
+        QVERIFY(g_sessions.back().empty <=
+                deadline / std::chrono::milliseconds(QtSerialDevice::ReadTimeoutMs) + 1);
+        QCOMPARE(m_instrument->transcript().mid(0, failingPoll.size()), failingPoll);
+        return;
+    }
     QCOMPARE(g_sessions.back().empty, emptyReads);
     sendMarker();
     QTRY_COMPARE(m_instrument->transcript(), failingPoll + QStringList{MarkerLine});
+}
+
+// The emulator sends an unsolicited 0xFF after the reply that ends an exchange: after
+// the detection only, or after it and every poll. Each poll starts with the byte
+// waiting in the port.
+void RunControl::strayByteDoesNotShiftLaterPolls_data() {
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<QStringList>("afterPoll");
+    QTest::newRow("once") << "once" << QStringList{};
+    QTest::newRow("after every reply") << "every" << QStringList{"I FF"};
+}
+
+void RunControl::strayByteDoesNotShiftLaterPolls() {
+    QFETCH(QString, when);
+    QFETCH(QStringList, afterPoll);
+    QVERIFY(detect("--model 0x3C -t 12.3 --rh 45 -v 0.5 --stray-byte " + when, 0x3C));
+    QStringList expected = detection(0x3C) + QStringList{"I FF"};
+    QTRY_COMPARE(m_instrument->transcript(), expected);
+    for (int i = 0; i < 3; ++i) {
+        FMain->PollInstrument();
+        expected += poll({0x00, 0x7B, 0x01, 0xC2, 0x00, 0x32}, {}) + afterPoll;
+        QTRY_COMPARE(m_instrument->transcript(), expected);
+    }
+    QCOMPARE(FMain->Log.count(0), qsizetype(3));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(FMain->Log.y(0, i), 12.3);
+        QCOMPARE(FMain->Log.y(1, i), 45.0);
+        QCOMPARE(FMain->Log.y(4, i), 0.5);
+    }
+    QVERIFY(m_instrument->stop());
+    QCOMPARE(m_instrument->transcriptSummary(),
+             QStringLiteral("summary wrong-echoes=0 abandoned=0"));
+}
+
+// The user deletes the comN link during a run: the port is gone, even though the
+// device it named is still there.
+void RunControl::removedLinkEndsTheRun() {
+    QVERIFY(detect(QStringLiteral("--model 0x3C"), 0x3C));
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    FMain->ButtonStartStopClick();
+    FMain->PollInstrument();
+    QCOMPARE(FMain->Log.count(0), qsizetype(1));
+
+    QVERIFY(QFile::remove(PortMap::linkPath(1)));
+    FMain->PollInstrument();
+    QCOMPARE(FMain->panelText(3), NoAnswer);
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QVERIFY(!FMain->TimerInterval->isActive());
+    QCOMPARE(FMain->Log.count(0), qsizetype(1));
+    // Nothing went to the device: the marker follows the one poll directly.
+    QtSerialDevice device;
+    QVERIFY(device.open(m_instrument->devicePath()));
+    device.writeByte(0x55);
+    device.close();
+    QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe +
+                                                 poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {}) +
+                                                 QStringList{MarkerLine});
+}
+
+// An instrument that answers the search's probe but not the model query, then a good
+// one in its place: the search, which runs here as in the program, finds it again and
+// detection runs anew.
+void RunControl::detectionRecoversOnceInstrumentAnswers() {
+    m_forms.reset();
+    SetSerialDeviceFactory({});
+    m_forms = std::make_unique<MainWindowFixture>(MainWindowFixture::WithSearch);
+    m_instrument = std::make_unique<EmulatorProcess>(args("--as COM1 --model 0x3D --stop-after 0"));
+    QVERIFY(m_instrument->start());
+    FMain->TimerDetekt->start(50);
+    // Probe, model query without model byte, and the search's probe again.
+    const QStringList recovering = dialogue("H 37 I 37 H A7 I A7 H 37 I 37");
+    QTRY_VERIFY_WITH_TIMEOUT(m_instrument->transcript().mid(0, recovering.size()) == recovering,
+                             10000);
+    QVERIFY(!FMain->ButtonStartStop->isEnabled());
+
+    QVERIFY(replaceInstrument(QStringLiteral("--model 0x3D")));
+    QTRY_COMPARE_WITH_TIMEOUT(FMain->panelText(3), Ready, 10000);
+    QCOMPARE(FMain->panelText(1), QStringLiteral("ДАРЕН/21"));
+    QVERIFY(FMain->ButtonStartStop->isEnabled());
+    QTRY_COMPARE(m_instrument->transcript().mid(m_instrument->transcript().size() - 4),
+                 detection(0x3D));
 }
 
 void RunControl::leavingDuringRunSendsNothing_data() {

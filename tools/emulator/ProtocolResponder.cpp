@@ -39,6 +39,8 @@ ProtocolResponder::End ProtocolResponder::run() {
         case PseudoTerminal::ReadResult::Byte:
             break;
         }
+        if (!takeIn())
+            return End::Stopped;
         m_transcript.hostByte(b);
         // Gone at the first byte after the last answered command: closing the pty
         // right after a reply would discard that reply before the host has read it.
@@ -95,7 +97,37 @@ ProtocolResponder::Step ProtocolResponder::answer(std::uint8_t command) {
     ++m_commands;
     if (step == Step::Abandoned)
         ++m_abandoned;
+    if (step == Step::Done && endsExchange(command))
+        step = sendStrayByte();
     return step;
+}
+
+bool ProtocolResponder::endsExchange(std::uint8_t command) const {
+    switch (command) {
+    case CmdModel:
+        return m_options.model != 0x41;
+    case CmdReadClimatic:
+        return static_cast<std::int8_t>(m_options.model) <= 60;
+    case CmdHeads:
+    case CmdReadOptical:
+    case CmdStop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ProtocolResponder::Step ProtocolResponder::sendStrayByte() {
+    using Stray = EmulatorOptions::Stray;
+    if (m_options.strayByte == Stray::Never ||
+        (m_options.strayByte == Stray::Once && m_strayBytes > 0))
+        return Step::Done;
+    ++m_strayBytes;
+    return send(0xFF);
+}
+
+bool ProtocolResponder::takeIn() {
+    return !m_options.pace || StopSignal::sleep(ByteTimeAt9600);
 }
 
 ProtocolResponder::Step ProtocolResponder::send(std::uint8_t b) {
@@ -127,6 +159,8 @@ ProtocolResponder::Step ProtocolResponder::sendData(const std::uint8_t* bytes, s
         case PseudoTerminal::ReadResult::Byte:
             break;
         }
+        if (!takeIn())
+            return Step::Stopped;
         m_transcript.hostByte(echo);
         if (echo != bytes[i])
             ++m_wrongEchoes;

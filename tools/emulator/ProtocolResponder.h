@@ -29,7 +29,12 @@ private:
     enum class Step { Done, Abandoned, Stopped, Closed };
 
     Step answer(std::uint8_t command);
+    // Whether the host's exchange is over once this command is answered.
+    bool endsExchange(std::uint8_t command) const;
+    Step sendStrayByte();
     Step send(std::uint8_t b);
+    // With --pace a byte from the host takes its line time to arrive; false on a stop.
+    bool takeIn();
     // Data bytes of a reply, each awaiting its echo; honours --stop-after.
     Step sendData(const std::uint8_t* bytes, std::size_t count);
 
@@ -40,4 +45,5 @@ private:
     int m_wrongEchoes = 0;
     int m_abandoned = 0;
     int m_commands = 0;
+    int m_strayBytes = 0;
 };
