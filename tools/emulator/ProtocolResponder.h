@@ -2,6 +2,7 @@
 
 #include "EmulatorOptions.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,8 +34,9 @@ private:
     bool endsExchange(std::uint8_t command) const;
     Step sendStrayByte();
     Step send(std::uint8_t b);
-    // With --pace a byte from the host takes its line time to arrive; false on a stop.
-    bool takeIn();
+    // With --pace a byte from the host takes its line time to arrive: what we send in
+    // answer goes out only after that.
+    void takeIn();
     // Data bytes of a reply, each awaiting its echo; honours --stop-after.
     Step sendData(const std::uint8_t* bytes, std::size_t count);
 
@@ -46,4 +48,9 @@ private:
     int m_abandoned = 0;
     int m_commands = 0;
     int m_strayBytes = 0;
+    using Clock = std::chrono::steady_clock;
+    // With --pace: when the host's last byte has come down the line, and when ours is
+    // free again.
+    Clock::time_point m_hostByteArrives;
+    Clock::time_point m_ourLineFree;
 };
