@@ -22,6 +22,19 @@ bool found() {
     return ComPort.InstrumentFound.load(std::memory_order_acquire) == 1;
 }
 
+// The system's device list replaced for one test; the real one comes back, switched
+// off, at the end of the scope, even when the test fails early.
+struct DeviceListForTest {
+    explicit DeviceListForTest(PortMap::DeviceLister lister) {
+        PortMap::setDeviceLister(std::move(lister));
+        PortMap::setEnumerationEnabled(true);
+    }
+    ~DeviceListForTest() {
+        PortMap::setDeviceLister({});
+        PortMap::setEnumerationEnabled(false);
+    }
+};
+
 QStringList silentPortLog() {
     QStringList log{QStringLiteral("open"), QStringLiteral("W 37")};
     for (int i = 0; i < ProbeRetryLimit; ++i)
@@ -116,20 +129,17 @@ void SearchThreadTest::deviceListReadOncePerPass() {
     std::atomic<int> reads{0};
     QList<int> opensAtRead;
     QMutex mutex;
-    PortMap::setDeviceLister([&] {
+    const DeviceListForTest list([&] {
         QMutexLocker lock(&mutex);
         opensAtRead << instrument.openCount();
         ++reads;
         return QStringList{QStringLiteral("/dev/ttyS0")};
     });
-    PortMap::setEnumerationEnabled(true);
     {
         MyThread thread;
         thread.Resume();
         QTRY_VERIFY(reads.load() >= 3);
     }
-    PortMap::setDeviceLister({});
-    PortMap::setEnumerationEnabled(false);
     QCOMPARE(opensAtRead.mid(0, 3), (QList<int>{0, 8, 16}));
 }
 
@@ -147,12 +157,11 @@ void SearchThreadTest::pauseOnlyAfterPassWithoutOpenablePort() {
     // system's list (one a pass), "pause" where it would wait.
     QStringList steps;
     QMutex mutex;
-    PortMap::setDeviceLister([&] {
+    const DeviceListForTest list([&] {
         QMutexLocker lock(&mutex);
         steps << QStringLiteral("pass");
         return QStringList();
     });
-    PortMap::setEnumerationEnabled(true);
     {
         MyThread thread;
         thread.setPassPause([&] {
@@ -165,8 +174,6 @@ void SearchThreadTest::pauseOnlyAfterPassWithoutOpenablePort() {
             return steps.count(QStringLiteral("pass")) >= 3;
         }());
     }
-    PortMap::setDeviceLister({});
-    PortMap::setEnumerationEnabled(false);
     const QStringList expected = portsOpen ? QStringList{"pass", "pass", "pass"}
                                            : QStringList{"pass", "pause", "pass", "pause", "pass"};
     QCOMPARE(steps.mid(0, expected.size()), expected);
