@@ -80,7 +80,7 @@ std::optional<HeadRow> FindHead(std::int8_t headCode) {
 
 DetectionReply QueryConfiguration(int portNumber) {
     DetectionReply reply;
-    PortSession session(portNumber);
+    PortSession session(portNumber, commandBytes(1));
     if (!SendCommand(CmdModel))
         return reply;
     const auto model = ReceiveByte();
@@ -89,6 +89,7 @@ DetectionReply QueryConfiguration(int portNumber) {
     reply.model = static_cast<std::int8_t>(*model);
     if (reply.model == ModelWithHeads) {
         reply.headAsked = true;
+        PlanExchange(commandBytes(1));
         if (!SendCommand(CmdHeads))
             return reply;
         const auto head = ReceiveByte();

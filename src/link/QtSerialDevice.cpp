@@ -17,6 +17,13 @@ bool QtSerialDevice::open(const QString& device) {
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
+    // Each exchange starts clean: a byte that came in since the last one (line noise,
+    // a key pressed on the instrument) would otherwise be read as this one's answer
+    // and shift every byte after it. Only the input: closing a serial port waits until
+    // its output is sent, so nothing of ours is left to discard, and on a pseudo-
+    // terminal, which does not wait, discarding the output would throw away the last
+    // echo of the exchange before while the other end has yet to read it.
+    m_port.clear(QSerialPort::Input);
     m_port.clearError();
     return true;
 }
@@ -26,7 +33,9 @@ void QtSerialDevice::close() {
         m_port.close();
 }
 
-bool QtSerialDevice::isOpen() const { return m_port.isOpen(); }
+bool QtSerialDevice::isOpen() const {
+    return m_port.isOpen();
+}
 
 void QtSerialDevice::writeByte(std::uint8_t b) {
     if (!m_port.isOpen())

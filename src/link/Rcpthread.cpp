@@ -1,12 +1,18 @@
 #include "Rcpthread.h"
 
+#include "PortMap.h"
 #include "Unitcomport.h"
 
+#include <QDeadlineTimer>
 #include <QMetaObject>
 
 namespace {
 constexpr int HandOverSliceMs = 50;
+
+bool found() {
+    return ComPort.InstrumentFound.load(std::memory_order_acquire) == 1;
 }
+} // namespace
 
 MyThread::MyThread(QObject* parent) : QThread(parent) {}
 
@@ -20,7 +26,16 @@ void MyThread::setStatusSink(QObject* receiver, StatusSink sink) {
     m_sink = std::move(sink);
 }
 
+void MyThread::setPassPause(std::function<void()> pause) {
+    m_passPause = std::move(pause);
+}
+
 void MyThread::Resume() {
+    {
+        QMutexLocker lock(&m_wakeMutex);
+        m_suspended.store(false);
+        m_wake.wakeAll();
+    }
     if (!isRunning() && !m_stop.load())
         start();
 }
@@ -30,12 +45,14 @@ void MyThread::Suspend() {
 }
 
 void MyThread::requestStop() {
+    QMutexLocker lock(&m_wakeMutex);
     m_stop.store(true);
-    QMutexLocker lock(&m_idleMutex);
-    m_idleWake.wakeAll();
+    m_wake.wakeAll();
 }
 
-void MyThread::run() { RunSearch(); }
+void MyThread::run() {
+    RunSearch();
+}
 
 void MyThread::showStatus(const QString& text, bool wait) {
     QObject* receiver = m_receiver.data();
@@ -61,30 +78,53 @@ void MyThread::showStatus(const QString& text, bool wait) {
     }
 }
 
-void MyThread::idleUntilStopped() {
-    QMutexLocker lock(&m_idleMutex);
-    while (!m_stop.load())
-        m_idleWake.wait(&m_idleMutex);
+bool MyThread::mayGoOn() const {
+    return !m_stop.load() && !m_suspended.load();
+}
+
+bool MyThread::waitUntilSearching() {
+    QMutexLocker lock(&m_wakeMutex);
+    while (!m_stop.load() && (m_suspended.load() || found()))
+        m_wake.wait(&m_wakeMutex);
+    return !m_stop.load();
+}
+
+void MyThread::pauseBetweenPasses() {
+    if (m_passPause) {
+        m_passPause();
+        return;
+    }
+    QMutexLocker lock(&m_wakeMutex);
+    if (mayGoOn())
+        m_wake.wait(&m_wakeMutex, QDeadlineTimer(PassPause));
 }
 
 void MyThread::RunSearch() {
-    while (!m_stop.load()) {
-        if (ComPort.InstrumentFound.load(std::memory_order_acquire) == 1) {
-            idleUntilStopped();
+    while (waitUntilSearching())
+        runPass();
+}
+
+void MyThread::runPass() {
+    const PortMap::Pass devices = PortMap::devicesForPass();
+    bool anyOpened = false;
+    for (int n = 1; n <= PortMap::PortCount; ++n) {
+        if (!mayGoOn())
+            return;
+        ComPort.PortNumber = static_cast<std::int8_t>(n);
+        const bool opened = OpenPortDevice(devices[std::size_t(n - 1)]);
+        anyOpened = anyOpened || opened;
+        if (ProbeInstrument()) {
+            showStatus(QStringLiteral("Соединение прошло успешно"), false);
+            ComPort.PortLabel = PortName(n);
+            ClosePort();
+            ComPort.InstrumentFound.store(1, std::memory_order_release);
             return;
         }
-        for (int n = 1; n <= 8 && !m_stop.load(); ++n) {
-            ComPort.PortNumber = static_cast<std::int8_t>(n);
-            OpenPort(n);
-            if (ProbeInstrument()) {
-                showStatus(QStringLiteral("Соединение прошло успешно"), false);
-                ComPort.PortLabel = PortName(n);
-                ClosePort();
-                ComPort.InstrumentFound.store(1, std::memory_order_release);
-                break;
-            }
-            ClosePort();
-            showStatus(QStringLiteral("Поиск оборудования ..."), true);
-        }
+        ClosePort();
+        // The window waits to paint the text after a probed port; a port that could not
+        // even be opened is passed over too quickly for a round trip to be worth it.
+        showStatus(QStringLiteral("Поиск оборудования ..."), opened);
     }
+    if (!anyOpened)
+        pauseBetweenPasses();
 }

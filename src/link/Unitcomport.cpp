@@ -3,10 +3,24 @@
 #include "PortMap.h"
 #include "QtSerialDevice.h"
 
+#include <QMutex>
+#include <QMutexLocker>
+
 ComPortState ComPort;
 
 namespace {
 SerialDeviceFactory g_factory;
+QMutex g_clockMutex;
+std::function<LinkClock::time_point()> g_clock;
+
+LinkClock::time_point now() {
+    std::function<LinkClock::time_point()> clock;
+    {
+        QMutexLocker lock(&g_clockMutex);
+        clock = g_clock;
+    }
+    return clock ? clock() : LinkClock::now();
+}
 
 std::unique_ptr<SerialDevice> makeDevice() {
     if (g_factory)
@@ -28,26 +42,44 @@ void ResetComPortState() {
     ComPort.TransmitByte = 0;
     ComPort.ReceiveBuffer = 0;
     ComPort.DeviceName.clear();
+    ComPort.DeviceLinked = false;
+    ComPort.ExchangeBytes = 0;
+    ComPort.FirstByteOut.reset();
+}
+
+void SetLinkClock(std::function<LinkClock::time_point()> clock) {
+    QMutexLocker lock(&g_clockMutex);
+    g_clock = std::move(clock);
 }
 
 QString PortName(int n) {
     return QStringLiteral("COM") + QChar(u'0' + n);
 }
 
-void OpenPort(int n) {
-    ClosePort();
-    // Once the instrument is found its port stays put: a link is looked at again (it
-    // is cheap and may have been renewed), the system's enumeration is not, since it
-    // costs milliseconds at every poll.
+bool OpenPort(int n) {
+    // Once the instrument is found its port stays put: the system's enumeration is not
+    // read again (it costs milliseconds at every poll), but a link is looked at again,
+    // since the user may have renewed or removed it; a removed link is an absent port.
     const bool found = ComPort.InstrumentFound.load(std::memory_order_acquire) == 1;
-    if (found && n == ComPort.PortNumber && !ComPort.DeviceName.isEmpty())
-        ComPort.DeviceName = PortMap::linkedDevice(n).value_or(ComPort.DeviceName);
-    else
-        ComPort.DeviceName = PortMap::deviceFor(n);
+    if (found && n == ComPort.PortNumber) {
+        if (ComPort.DeviceLinked)
+            return OpenPortDevice({PortMap::linkedDevice(n).value_or(QString()), true});
+        if (!ComPort.DeviceName.isEmpty())
+            return OpenPortDevice({ComPort.DeviceName, false});
+    }
+    return OpenPortDevice(PortMap::deviceFor(n));
+}
+
+bool OpenPortDevice(const PortDevice& device) {
+    ClosePort();
+    ComPort.DeviceName = device.path;
+    ComPort.DeviceLinked = device.linked;
+    ComPort.ExchangeBytes = 0;
+    ComPort.FirstByteOut.reset();
     ComPort.PortHandle = makeDevice();
-    // The outcome is not examined: a port that failed to open delivers no byte,
-    // so the caller's probe or bounded wait sees a silent instrument.
-    ComPort.PortHandle->open(ComPort.DeviceName);
+    // Callers need not look at the outcome: a port that failed to open delivers no
+    // byte, so the caller's probe or bounded wait sees a silent instrument.
+    return ComPort.PortHandle->open(ComPort.DeviceName);
 }
 
 void ClosePort() {
@@ -57,7 +89,21 @@ void ClosePort() {
     }
 }
 
+void PlanExchange(int bytes) {
+    ComPort.ExchangeBytes += bytes;
+}
+
+bool ExchangeDeadlinePassed() {
+    if (!ComPort.FirstByteOut)
+        return false;
+    const auto deadline =
+        *ComPort.FirstByteOut + ExchangeGrace + ComPort.ExchangeBytes * ByteLineTime;
+    return now() > deadline;
+}
+
 void WriteByte(std::uint8_t b) {
+    if (!ComPort.FirstByteOut)
+        ComPort.FirstByteOut = now();
     ComPort.TransmitByte = b;
     if (ComPort.PortHandle)
         ComPort.PortHandle->writeByte(b);
@@ -74,7 +120,7 @@ std::uint32_t ReadByteTimed() {
 
 std::optional<std::uint8_t> WaitByte() {
     ComPort.LastReadCount = 0;
-    for (int reads = 0; reads < WaitByteReadLimit; ++reads) {
+    for (int reads = 0; reads < WaitByteReadLimit && !ExchangeDeadlinePassed(); ++reads) {
         if (ReadByteTimed() != 0)
             return ComPort.ReceiveBuffer;
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "PortMap.h"
 #include "SerialDevice.h"
 
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,6 +26,21 @@ constexpr int ProbeRetryLimit = 11;
 // instrument that stops mid-reply cannot hold the window.
 constexpr int WaitByteReadLimit = 25;
 
+// A whole exchange may take this long from its first byte out, plus the line time of
+// all its bytes: an instrument sending each byte just within WaitByte's bound still
+// cannot hold the window much longer than one second.
+constexpr std::chrono::milliseconds ExchangeGrace{1000};
+// One byte on a 9600 baud line: start bit, eight data bits, stop bit.
+constexpr std::chrono::nanoseconds ByteLineTime{10 * 1000000000LL / 9600};
+// Bytes on the line, both directions, of the probe and of a command whose reply
+// carries `dataBytes` echoed data bytes.
+constexpr int ProbeBytes = 2;
+constexpr int commandBytes(int dataBytes) {
+    return 2 + 2 * dataBytes;
+}
+
+using LinkClock = std::chrono::steady_clock;
+
 // The process-wide link state. The search thread owns it until InstrumentFound is
 // set; from then on only the user-interface thread touches it.
 struct ComPortState {
@@ -37,6 +54,11 @@ struct ComPortState {
     std::uint8_t ReceiveBuffer = 0;
     // The device the last OpenPort mapped its port number to (shown as a tooltip).
     QString DeviceName;
+    // DeviceName came from a comN link, so it is good only while the link exists.
+    bool DeviceLinked = false;
+    // The exchange under way: the bytes planned for it and when its first byte went out.
+    int ExchangeBytes = 0;
+    std::optional<LinkClock::time_point> FirstByteOut;
 };
 
 extern ComPortState ComPort;
@@ -46,15 +68,25 @@ using SerialDeviceFactory = std::function<std::unique_ptr<SerialDevice>()>;
 void SetSerialDeviceFactory(SerialDeviceFactory factory);
 // Puts the link state back to its program-start values (tests).
 void ResetComPortState();
+// Replaces the clock of the exchange deadline (tests); an empty one restores the system's.
+void SetLinkClock(std::function<LinkClock::time_point()> clock);
 
 // "COM" followed by the digit of n.
 QString PortName(int n);
 
-void OpenPort(int n);
+// Opens COMn; true if the device opened. Starts a new exchange with no bytes planned.
+bool OpenPort(int n);
+// Opens a device already looked up (the search reads the port map once a pass).
+bool OpenPortDevice(const PortDevice& device);
 void ClosePort();
+// Adds bytes to the exchange under way; its deadline is ExchangeGrace after its first
+// byte out plus the line time of all bytes planned.
+void PlanExchange(int bytes);
+bool ExchangeDeadlinePassed();
 void WriteByte(std::uint8_t b);
 std::uint32_t ReadByteTimed();
-// The next byte, or nothing once WaitByteReadLimit reads in a row delivered none.
+// The next byte, or nothing once WaitByteReadLimit reads in a row delivered none or
+// the exchange's deadline has passed.
 std::optional<std::uint8_t> WaitByte();
 // Sends a command and takes its acknowledgement (not echoed).
 std::optional<std::uint8_t> SendCommand(std::uint8_t command);
@@ -67,7 +99,10 @@ bool ProbeInstrument();
 // Closes the port when an exchange leaves its scope, on every path.
 class PortSession {
 public:
-    explicit PortSession(int n) { OpenPort(n); }
+    explicit PortSession(int n, int plannedBytes = 0) {
+        OpenPort(n);
+        PlanExchange(plannedBytes);
+    }
     ~PortSession() { ClosePort(); }
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;

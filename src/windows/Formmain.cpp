@@ -370,6 +370,9 @@ void TFMain::buildTimersAndDialogs() {
     TimerDetekt = timer(QStringLiteral("TimerDetekt"), 3000, true);
     TimerInterval = timer(QStringLiteral("TimerInterval"), 3000, false);
     TimerPeriod = timer(QStringLiteral("TimerPeriod"), 20000, false);
+    // A coarse timer may fire up to 5 % early; polls and the schedule keep their time.
+    TimerInterval->setTimerType(Qt::PreciseTimer);
+    TimerPeriod->setTimerType(Qt::PreciseTimer);
     TimerLogo = timer(QStringLiteral("TimerLogo"), 1000, true);
     connect(TimerDetekt, &QTimer::timeout, this, &TFMain::TimerDetektTimer);
     connect(TimerInterval, &QTimer::timeout, this, &TFMain::TimerIntervalTimer);

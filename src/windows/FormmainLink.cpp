@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace {
@@ -68,19 +69,27 @@ void TFMain::TimerDetektTimer() {
     ComPort.PortLabel = PortName(ComPort.PortNumber);
     setPanelText(0, ComPort.PortLabel);
     TimerDetekt->stop();
+    // The queries block this thread for up to a second: show the texts first.
+    statusBar()->repaint();
 
     const DetectionReply reply = QueryConfiguration(ComPort.PortNumber);
     StatusPanels[0]->setToolTip(ComPort.DeviceName);
+    if (!reply.answered) {
+        // The instrument answered the search's probe but not the queries: nothing is
+        // enabled, and the search starts over, so that the instrument is detected as
+        // soon as it answers rather than only after a restart of the program.
+        setPanelText(3, NoAnswer);
+        ComPort.InstrumentFound.store(0, std::memory_order_release);
+        TimerDetekt->start();
+        if (SearchThread)
+            SearchThread->Resume();
+        return;
+    }
     ModelCode = reply.model;
     HeadCode = reply.head;
-    if (reply.headAsked && reply.answered) {
+    if (reply.headAsked) {
         if (const auto head = FindHead(HeadCode))
             setPanelText(2, head->text);
-    }
-    if (!reply.answered) {
-        // The instrument stopped answering mid-query: nothing is enabled.
-        setPanelText(3, NoAnswer);
-        return;
     }
 
     if (const auto model = FindModel(ModelCode)) {
@@ -156,7 +165,7 @@ void TFMain::ButtonStartStopClick() {
         if (!TimerInterval->isActive()) {
             bool answered = false;
             {
-                PortSession session(ComPort.PortNumber);
+                PortSession session(ComPort.PortNumber, ProbeBytes);
                 answered = ProbeInstrument();
                 if (answered)
                     setPanelText(3, QStringLiteral("Соединение прошло успешно"));
@@ -175,14 +184,14 @@ void TFMain::ButtonStartStopClick() {
             TimerInterval->stop();
             ButtonStartStop->setText(QStringLiteral("Старт"));
             setPanelText(3, QStringLiteral(" "));
-            PortSession session(ComPort.PortNumber);
+            PortSession session(ComPort.PortNumber, ProbeBytes);
             ProbeInstrument(); // the outcome changes nothing
         }
         return;
     }
 
     if (!TimerPeriod->isActive()) {
-        PortSession session(ComPort.PortNumber);
+        PortSession session(ComPort.PortNumber, ProbeBytes);
         if (ProbeInstrument()) {
             setPanelText(3,
                          QStringLiteral("Соединение прошло успешно, ожидание начала измерений "));
@@ -196,7 +205,7 @@ void TFMain::ButtonStartStopClick() {
         TimerPeriod->stop();
         ButtonStartStop->setText(QStringLiteral("Старт"));
         TimerInterval->stop();
-        PortSession session(ComPort.PortNumber);
+        PortSession session(ComPort.PortNumber, ProbeBytes + commandBytes(0));
         if (ProbeInstrument())
             SendCommand(CmdStop); // the acknowledgement is not needed
     }

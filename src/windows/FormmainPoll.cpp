@@ -25,8 +25,18 @@
 
 namespace {
 
+bool readsOptical(std::int8_t modelCode) {
+    return modelCode > 60;
+}
+
+// Every byte of a poll, both directions: its deadline allows their line time.
+int pollBytes(std::int8_t modelCode) {
+    return ProbeBytes + commandBytes(6) + (readsOptical(modelCode) ? commandBytes(8) : 0);
+}
+
 // Reads the climatic block and, for the optical models, the optical block. False when
-// the instrument stopped answering midway; then nothing of the poll may be used.
+// the instrument stopped answering midway or too slowly; then nothing of the poll may
+// be used.
 bool readBlocks(PollReading& r, std::int8_t modelCode) {
     if (!SendCommand(CmdReadClimatic))
         return false;
@@ -36,7 +46,7 @@ bool readBlocks(PollReading& r, std::int8_t modelCode) {
     if (!v)
         return false;
     decodeClimatic(r, *t, *rh, *v);
-    if (modelCode > 60) {
+    if (readsOptical(modelCode)) {
         if (!SendCommand(CmdReadOptical))
             return false;
         std::optional<std::uint16_t> words[4];
@@ -83,7 +93,7 @@ void TFMain::PollInstrument() {
     PollReading r;
     bool complete = false;
     {
-        PortSession session(ComPort.PortNumber);
+        PortSession session(ComPort.PortNumber, pollBytes(ModelCode));
         if (ProbeInstrument()) {
             setPanelText(3, QStringLiteral("Чтение данных ..."));
             complete = readBlocks(r, ModelCode);

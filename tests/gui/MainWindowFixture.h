@@ -12,14 +12,18 @@
 
 #include <QTimer>
 
-// The five windows as the program creates them, without the search thread (tests
-// drive the link state themselves). Destroyed in reverse order.
+// The five windows as the program creates them, by default without the search thread
+// (tests drive the link state themselves). Destroyed in reverse order.
 struct MainWindowFixture {
     IsolatedPortMap ports;
 
-    MainWindowFixture() {
+    enum Search { WithoutSearch, WithSearch };
+
+    explicit MainWindowFixture(Search search = WithoutSearch) {
         ResetComPortState();
         RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        if (search == WithSearch)
+            InitialiseMainModule();
         CreateForms();
         FMain->TimerDetekt->stop();
         FMain->TimerLogo->stop();

@@ -19,6 +19,23 @@ const QStringList AllBoxes{
     "CheckBox5",  "CheckBox2",   "CheckBox1E",   "CheckBox1L",   "CheckBox1UV", "CheckBoxT",
     "CheckBoxRH", "CheckBoxV",   "CheckBoxE",    "CheckBoxL",    "CheckBoxUV"};
 
+// Records the text of a label each time it is painted.
+class PaintedTexts : public QObject {
+public:
+    PaintedTexts(QLabel* label, QStringList& texts) : m_label(label), m_texts(texts) {
+        label->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_label && event->type() == QEvent::Paint)
+            m_texts << m_label->text();
+        return false;
+    }
+
+private:
+    QLabel* m_label;
+    QStringList& m_texts;
+};
+
 QStringList enabledIn(QWidget* window, const QStringList& names) {
     QStringList on;
     for (const QString& name : names) {
@@ -142,6 +159,8 @@ private slots:
         QCOMPARE(instrument.closeCount(), 1);
     }
 
+    // Nothing is enabled, and the search is to find the instrument again: detection
+    // runs anew at the next tick that sees it found.
     void instrumentStopsAnswering() {
         ScriptedInstrument instrument;
         instrument.bytes({0xA7}); // acknowledges, then nothing
@@ -153,8 +172,23 @@ private slots:
         QVERIFY(!FMain->ButtonStartStop->isEnabled());
         QVERIFY(enabledIn(FMain, AllValueFields).isEmpty());
         QVERIFY(enabledIn(FOptions, AllBoxes).isEmpty());
-        QVERIFY(!FMain->TimerDetekt->isActive());
         QCOMPARE(instrument.closeCount(), 1);
+        QCOMPARE(int(ComPort.InstrumentFound.load()), 0);
+        QVERIFY(FMain->TimerDetekt->isActive());
+    }
+
+    // The queries block the window, so the text must be on screen before they start.
+    void configurationTextIsPaintedBeforeQueries() {
+        QStringList painted;
+        PaintedTexts spy(FMain->StatusPanels[3], painted);
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain));
+        ScriptedInstrument instrument;
+        instrument.answerLikeInstrument({});
+        ComPort.PortNumber = 1;
+        ComPort.InstrumentFound.store(1);
+        FMain->TimerDetektTimer();
+        QVERIFY(painted.contains(QStringLiteral("Определение конфигурации")));
     }
 };
 

@@ -207,18 +207,24 @@ private slots:
         QCOMPARE(fill(FMain->StaticTextRH), QApplication::palette().color(QPalette::Base));
     }
 
-    // The scripted instrument cuts every reply after stopAfter data bytes: with 6 the
-    // climatic block arrives whole and the optical one breaks off.
+    // The scripted instrument cuts every reply after stopAfter data bytes (-1: never):
+    // with 6 the climatic block arrives whole and the optical one breaks off. A slow
+    // one sends each byte after some empty 40 ms reads, within WaitByte's bound, and
+    // runs out of the poll's deadline (a second and its bytes' line time) instead.
     void brokenOffReplyLeavesNoHalfPoll_data() {
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("stopAfter");
-        QTest::newRow("climatic, 3 bytes") << 0x3C << 3;
-        QTest::newRow("climatic, nothing") << 0x3C << 0;
-        QTest::newRow("optical, 6 bytes") << 0x3D << 6;
+        QTest::addColumn<int>("emptyReadsBeforeEachByte");
+        QTest::newRow("climatic, 3 bytes") << 0x3C << 3 << 0;
+        QTest::newRow("climatic, nothing") << 0x3C << 0 << 0;
+        QTest::newRow("optical, 6 bytes") << 0x3D << 6 << 0;
+        QTest::newRow("climatic, 320 ms a byte") << 0x3C << -1 << 8;
+        QTest::newRow("optical, 400 ms a byte") << 0x3D << -1 << 10;
     }
     void brokenOffReplyLeavesNoHalfPoll() {
         QFETCH(int, model);
         QFETCH(int, stopAfter);
+        QFETCH(int, emptyReadsBeforeEachByte);
         detect(model);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}, {0x04, 0xD2, 0, 0, 0, 0x7B, 0, 1});
         FMain->ButtonStartStopClick();
@@ -228,9 +234,14 @@ private slots:
 
         ScriptedInstrument::Replies broken = m_replies;
         broken.climatic = {0x01, 0x2C, 0x02, 0x58, 0x01, 0x00}; // would change every box
-        broken.stopAfter = stopAfter;
+        if (stopAfter >= 0)
+            broken.stopAfter = stopAfter;
+        broken.emptyReadsBeforeEachByte = emptyReadsBeforeEachByte;
         m_instrument->answerLikeInstrument(broken);
+        const auto start = m_instrument->elapsed();
         FMain->PollInstrument();
+        // The window was held no longer than the deadline and the read under way.
+        QVERIFY(m_instrument->elapsed() - start <= std::chrono::milliseconds(1100));
         QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора"));
         QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
         QVERIFY(!FMain->TimerInterval->isActive());

@@ -51,6 +51,9 @@ private slots:
         QVERIFY(!FMain->TimerInterval->isActive());
         QCOMPARE(FMain->TimerInterval->interval(), 3000);
         QCOMPARE(FMain->TimerPeriod->interval(), 20000);
+        // Coarse timers fire up to 5 % early.
+        QCOMPARE(FMain->TimerInterval->timerType(), Qt::PreciseTimer);
+        QCOMPARE(FMain->TimerPeriod->timerType(), Qt::PreciseTimer);
     }
 
     void valuePanelRows() {

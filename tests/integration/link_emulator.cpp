@@ -43,18 +43,18 @@ private:
 
 void LinkEmulatorTest::portMapLinkFollowsEmulator() {
     QVERIFY(PortMap::linkPath(3).startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
-    QVERIFY(PortMap::deviceFor(3).isEmpty());
+    QVERIFY(PortMap::deviceFor(3).path.isEmpty());
     {
         EmulatorProcess instrument(args("--as COM3"));
         QVERIFY(instrument.start());
         QVERIFY(QFileInfo(PortMap::linkPath(3)).isSymLink());
-        QCOMPARE(PortMap::deviceFor(3), instrument.devicePath());
-        QVERIFY(PortMap::deviceFor(2).isEmpty());
-        QVERIFY(PortMap::deviceFor(4).isEmpty());
+        QCOMPARE(PortMap::deviceFor(3).path, instrument.devicePath());
+        QVERIFY(PortMap::deviceFor(2).path.isEmpty());
+        QVERIFY(PortMap::deviceFor(4).path.isEmpty());
         QVERIFY(instrument.stop());
     }
     QVERIFY(!QFileInfo(PortMap::linkPath(3)).isSymLink());
-    QVERIFY(PortMap::deviceFor(3).isEmpty());
+    QVERIFY(PortMap::deviceFor(3).path.isEmpty());
 }
 
 void LinkEmulatorTest::probe_data() {
@@ -231,7 +231,7 @@ void LinkEmulatorTest::vanishedInstrument() {
     QCOMPARE(instrument.exitCode(), 0);
     QVERIFY(instrument.output().contains(QStringLiteral("vanished")));
     QVERIFY(!QFileInfo(PortMap::linkPath(4)).isSymLink());
-    QVERIFY(PortMap::deviceFor(4).isEmpty());
+    QVERIFY(PortMap::deviceFor(4).path.isEmpty());
     OpenPort(4);
     QVERIFY(!ProbeInstrument());
     ClosePort();

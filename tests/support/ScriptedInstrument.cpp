@@ -1,5 +1,6 @@
 #include "ScriptedInstrument.h"
 
+#include "link/QtSerialDevice.h"
 #include "link/SerialDevice.h"
 #include "link/Unitcomport.h"
 
@@ -26,11 +27,18 @@ struct ScriptedInstrument::State {
     bool awaitingEcho = false;
     std::uint8_t lastSent = 0;
     int wrongEchoes = 0;
+    std::chrono::milliseconds elapsed{0};
+
+    // The instrument's next byte, after the empty reads of a slow instrument.
+    void queueByte(std::uint8_t b) {
+        script.insert(script.end(), std::size_t(replies->emptyReadsBeforeEachByte), std::nullopt);
+        script.push_back(b);
+    }
 
     void queueNextData() {
         if (nextData < pendingData.size()) {
             lastSent = pendingData[nextData++];
-            script.push_back(lastSent);
+            queueByte(lastSent);
             awaitingEcho = true;
         } else {
             awaitingEcho = false;
@@ -38,7 +46,7 @@ struct ScriptedInstrument::State {
     }
 
     void startReply(std::uint8_t command, std::vector<std::uint8_t> data) {
-        script.push_back(command);
+        queueByte(command);
         if (replies->stopAfter && data.size() > std::size_t(*replies->stopAfter))
             data.resize(std::size_t(*replies->stopAfter));
         pendingData = std::move(data);
@@ -58,7 +66,7 @@ struct ScriptedInstrument::State {
         const Replies& r = *replies;
         switch (b) {
         case CmdProbe:
-            script.push_back(r.probeAnswer);
+            queueByte(r.probeAnswer);
             break;
         case CmdStop:
             startReply(b, {});
@@ -143,6 +151,7 @@ public:
         }
         if (!result) {
             m_state->log << QStringLiteral("R -");
+            m_state->elapsed += std::chrono::milliseconds(QtSerialDevice::ReadTimeoutMs);
             return 0;
         }
         b = *result;
@@ -160,11 +169,18 @@ private:
 ScriptedInstrument::ScriptedInstrument() : m_state(std::make_shared<State>()) {
     std::shared_ptr<State> state = m_state;
     SetSerialDeviceFactory([state] { return std::make_unique<ScriptedDevice>(state); });
+    // Any point will do as the start: only differences are used.
+    const LinkClock::time_point start = LinkClock::now();
+    SetLinkClock([state, start] {
+        QMutexLocker lock(&state->mutex);
+        return start + state->elapsed;
+    });
 }
 
 ScriptedInstrument::~ScriptedInstrument() {
     ClosePort();
     SetSerialDeviceFactory({});
+    SetLinkClock({});
 }
 
 ScriptedInstrument& ScriptedInstrument::reads(std::initializer_list<Read> results) {
@@ -228,4 +244,9 @@ bool ScriptedInstrument::isOpen() const {
 int ScriptedInstrument::wrongEchoes() const {
     QMutexLocker lock(&m_state->mutex);
     return m_state->wrongEchoes;
+}
+
+std::chrono::milliseconds ScriptedInstrument::elapsed() const {
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->elapsed;
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -18,6 +19,9 @@
 //  - answerLikeInstrument(): it answers each command as the instrument does, holding
 //    each data byte back until the previous one has been echoed.
 // Once the script runs out every read is empty.
+//
+// It keeps the link's clock: an empty read takes its 40 ms timeout, nothing else takes
+// any time, so exchange deadlines come out the same on every machine.
 //
 // Everything the host does is logged in order: "open", "close", "W 37" (a byte
 // written), "R 37" (a read that delivered 0x37), "R -" (an empty read).
@@ -33,6 +37,8 @@ public:
         std::array<std::uint8_t, 8> optical{0x04, 0xD2, 0x00, 0x00, 0x00, 0x7B, 0x00, 0x01};
         // Reply only this many data bytes, then fall silent (an instrument that breaks off).
         std::optional<int> stopAfter;
+        // A slow instrument: every byte it sends comes after this many empty reads.
+        int emptyReadsBeforeEachByte = 0;
     };
 
     ScriptedInstrument();
@@ -57,6 +63,8 @@ public:
     // Whether a device of this instrument is open at the moment.
     bool isOpen() const;
     int wrongEchoes() const;
+    // Link time since this instrument was made.
+    std::chrono::milliseconds elapsed() const;
 
     struct State;
 

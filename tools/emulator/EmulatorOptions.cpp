@@ -60,6 +60,10 @@ Value sources (--values):
              starts over.
 A poll begins at each 0xA3; 0xAA sends the optical values of the same poll.
 
+An exchange of the host ends with the reply to 0xA7 (unless the model is 0x41, which
+the host asks for its head next), 0xAB, 0xA2, 0xAA, and 0xA3 for models up to 60 (the
+host reads the optical block only above 60); --stray-byte follows such a reply.
+
 Transcript (--transcript): one line per byte, "H xx" host to instrument, "I xx"
 instrument to host (hex), flushed per line; at exit "summary wrong-echoes=N
 abandoned=M".)";
@@ -111,8 +115,15 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
                                     QStringLiteral("Second optical range code (default 0)."),
                                     QStringLiteral("code"));
     const QCommandLineOption pace(QStringLiteral("pace"),
-                                  QStringLiteral("Send bytes at the pace of a 9600 baud line "
-                                                 "(about 1.04 ms per byte)."));
+                                  QStringLiteral("Carry bytes both ways at the pace of a 9600 "
+                                                 "baud line (about 1.04 ms per byte): each "
+                                                 "byte sent, and each byte from the host, "
+                                                 "takes its line time."));
+    const QCommandLineOption stray(QStringLiteral("stray-byte"),
+                                   QStringLiteral("Send one unsolicited byte 0xFF (line noise) "
+                                                  "after the reply that ends an exchange: "
+                                                  "'once', or after 'every' such reply."),
+                                   QStringLiteral("when"));
     const QCommandLineOption silent(QStringLiteral("silent"),
                                     QStringLiteral("Answer nothing at all."));
     const QCommandLineOption stopAfter(QStringLiteral("stop-after"),
@@ -135,9 +146,9 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
                                         QStringLiteral("Write every byte in both directions to "
                                                        "this file."),
                                         QStringLiteral("file"));
-    parser.addOptions({as,     probe,     model, head,   values,      seed,      t,
-                       rh,     v,         opt1,  range1, opt2,        range2,    pace,
-                       silent, stopAfter, slow,  vanish, echoTimeout, transcript});
+    parser.addOptions({as,    probe,  model,     head,   values, seed,        t,
+                       rh,    v,      opt1,      range1, opt2,   range2,      pace,
+                       stray, silent, stopAfter, slow,   vanish, echoTimeout, transcript});
     parser.process(arguments);
     if (!parser.positionalArguments().isEmpty())
         usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
@@ -191,6 +202,15 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
         o.range2 = static_cast<int>(
             parseInteger(parser.value(range2), QStringLiteral("range2"), 0, 65535));
     o.pace = parser.isSet(pace);
+    if (parser.isSet(stray)) {
+        const QString when = parser.value(stray);
+        if (when == QLatin1String("once"))
+            o.strayByte = EmulatorOptions::Stray::Once;
+        else if (when == QLatin1String("every"))
+            o.strayByte = EmulatorOptions::Stray::Every;
+        else
+            usageError(QStringLiteral("--stray-byte: '%1' is neither once nor every").arg(when));
+    }
     o.silent = parser.isSet(silent);
     if (parser.isSet(stopAfter))
         o.stopAfter = static_cast<int>(

@@ -25,7 +25,11 @@ struct EmulatorOptions {
     double opt2 = 12.3;
     int range2 = 0;
 
+    enum class Stray { Never, Once, Every };
+
     bool pace = false;
+    // One unsolicited byte after the reply that ends one of the host's exchanges.
+    Stray strayByte = Stray::Never;
     bool silent = false;
     std::optional<int> stopAfter; // data bytes per reply before it breaks off
     int slowMs = 0;

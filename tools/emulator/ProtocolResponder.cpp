@@ -19,7 +19,7 @@ constexpr std::uint8_t CmdReadOptical = 0xAA;
 constexpr std::uint8_t CmdHeads = 0xAB;
 
 // One start bit, eight data bits, one stop bit at 9600 bit/s.
-constexpr std::chrono::microseconds ByteTimeAt9600{1042};
+constexpr std::chrono::nanoseconds ByteTimeAt9600{10 * 1000000000LL / 9600};
 } // namespace
 
 ProtocolResponder::ProtocolResponder(const EmulatorOptions& options, PseudoTerminal& line,
@@ -39,6 +39,7 @@ ProtocolResponder::End ProtocolResponder::run() {
         case PseudoTerminal::ReadResult::Byte:
             break;
         }
+        takeIn();
         m_transcript.hostByte(b);
         // Gone at the first byte after the last answered command: closing the pty
         // right after a reply would discard that reply before the host has read it.
@@ -95,14 +96,55 @@ ProtocolResponder::Step ProtocolResponder::answer(std::uint8_t command) {
     ++m_commands;
     if (step == Step::Abandoned)
         ++m_abandoned;
+    if (step == Step::Done && endsExchange(command))
+        step = sendStrayByte();
     return step;
+}
+
+bool ProtocolResponder::endsExchange(std::uint8_t command) const {
+    switch (command) {
+    case CmdModel:
+        return m_options.model != 0x41;
+    case CmdReadClimatic:
+        return static_cast<std::int8_t>(m_options.model) <= 60;
+    case CmdHeads:
+    case CmdReadOptical:
+    case CmdStop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ProtocolResponder::Step ProtocolResponder::sendStrayByte() {
+    using Stray = EmulatorOptions::Stray;
+    if (m_options.strayByte == Stray::Never ||
+        (m_options.strayByte == Stray::Once && m_strayBytes > 0))
+        return Step::Done;
+    ++m_strayBytes;
+    return send(0xFF);
+}
+
+void ProtocolResponder::takeIn() {
+    if (!m_options.pace)
+        return;
+    // The byte is on its way for its line time after the host wrote it (about now);
+    // the next one behind it only after that.
+    m_hostByteArrives = std::max(Clock::now(), m_hostByteArrives) + ByteTimeAt9600;
 }
 
 ProtocolResponder::Step ProtocolResponder::send(std::uint8_t b) {
     if (!StopSignal::sleep(std::chrono::milliseconds(m_options.slowMs)))
         return Step::Stopped;
-    if (m_options.pace && !StopSignal::sleep(ByteTimeAt9600))
-        return Step::Stopped;
+    if (m_options.pace) {
+        // It goes out once the host's last byte has arrived and our own line is free,
+        // and reaches the host its line time later: one wait covers both directions.
+        const auto arrives =
+            std::max({Clock::now(), m_hostByteArrives, m_ourLineFree}) + ByteTimeAt9600;
+        if (!StopSignal::sleepUntil(arrives))
+            return Step::Stopped;
+        m_ourLineFree = arrives;
+    }
     if (!m_line.writeByte(b))
         return Step::Closed;
     m_transcript.instrumentByte(b);
@@ -127,6 +169,7 @@ ProtocolResponder::Step ProtocolResponder::sendData(const std::uint8_t* bytes, s
         case PseudoTerminal::ReadResult::Byte:
             break;
         }
+        takeIn();
         m_transcript.hostByte(echo);
         if (echo != bytes[i])
             ++m_wrongEchoes;

@@ -2,6 +2,7 @@
 
 #include "EmulatorOptions.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -29,7 +30,13 @@ private:
     enum class Step { Done, Abandoned, Stopped, Closed };
 
     Step answer(std::uint8_t command);
+    // Whether the host's exchange is over once this command is answered.
+    bool endsExchange(std::uint8_t command) const;
+    Step sendStrayByte();
     Step send(std::uint8_t b);
+    // With --pace a byte from the host takes its line time to arrive: what we send in
+    // answer goes out only after that.
+    void takeIn();
     // Data bytes of a reply, each awaiting its echo; honours --stop-after.
     Step sendData(const std::uint8_t* bytes, std::size_t count);
 
@@ -40,4 +47,10 @@ private:
     int m_wrongEchoes = 0;
     int m_abandoned = 0;
     int m_commands = 0;
+    int m_strayBytes = 0;
+    using Clock = std::chrono::steady_clock;
+    // With --pace: when the host's last byte has come down the line, and when ours is
+    // free again.
+    Clock::time_point m_hostByteArrives;
+    Clock::time_point m_ourLineFree;
 };

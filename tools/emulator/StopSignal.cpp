@@ -53,3 +53,8 @@ bool StopSignal::sleep(std::chrono::microseconds duration) {
     }
     return !raised();
 }
+
+bool StopSignal::sleepUntil(std::chrono::steady_clock::time_point time) {
+    return sleep(
+        std::chrono::ceil<std::chrono::microseconds>(time - std::chrono::steady_clock::now()));
+}

@@ -11,4 +11,6 @@ public:
     static bool raised();
     // Sleeps for the given time; false if a stop signal came first.
     static bool sleep(std::chrono::microseconds duration);
+    // Sleeps until the given time; false if a stop signal came first.
+    static bool sleepUntil(std::chrono::steady_clock::time_point time);
 };

@@ -33,6 +33,8 @@ private slots:
     void receiveWord_data();
     void receiveWord();
     void receiveWordGivesUpWhenLowByteMissing();
+    void exchangeDeadline_data();
+    void exchangeDeadline();
 
     void openPortClosesThePreviousPort();
     void portSessionClosesOnEveryPath_data();
@@ -204,6 +206,41 @@ void LinkPrimitivesTest::receiveWordGivesUpWhenLowByteMissing() {
     QCOMPARE(ReceiveWord(), std::nullopt);
     QCOMPARE(instrument.written(), QList<std::uint8_t>{0x01});
     QCOMPARE(instrument.readCount(), 1 + WaitByteReadLimit);
+}
+
+// A reply of six data bytes, each after some empty 40 ms reads, to a command sent at
+// the start of an exchange. The exchange may last one second from its first byte out
+// plus the line time (1.04 ms) of each byte planned for it.
+void LinkPrimitivesTest::exchangeDeadline_data() {
+    QTest::addColumn<int>("plannedBytes");
+    QTest::addColumn<int>("emptyReadsBeforeEachByte");
+    QTest::addColumn<int>("bytesReceived");
+    QTest::newRow("prompt") << 14 << 0 << 6;
+    QTest::newRow("a byte every 280 ms") << 14 << 7 << 3;
+    QTest::newRow("a byte every 400 ms") << 14 << 10 << 2;
+    // Each byte just within WaitByte's own bound of 25 reads.
+    QTest::newRow("a byte every 960 ms") << 14 << 24 << 1;
+    // The second byte's read starts 1040 ms after the command: within the line time of
+    // 40 planned bytes (1041.7 ms), past one second without it.
+    QTest::newRow("520 ms, 40 bytes planned") << 40 << 13 << 2;
+    QTest::newRow("520 ms, none planned") << 0 << 13 << 1;
+}
+
+void LinkPrimitivesTest::exchangeDeadline() {
+    QFETCH(int, plannedBytes);
+    QFETCH(int, emptyReadsBeforeEachByte);
+    QFETCH(int, bytesReceived);
+    ScriptedInstrument instrument;
+    instrument.bytes({CmdReadClimatic});
+    for (std::uint8_t b = 1; b <= 6; ++b)
+        instrument.emptyReads(emptyReadsBeforeEachByte).bytes({b});
+    PortSession session(1, plannedBytes);
+    QVERIFY(SendCommand(CmdReadClimatic));
+    int received = 0;
+    while (ReceiveByte())
+        ++received;
+    QCOMPARE(received, bytesReceived);
+    QCOMPARE(ExchangeDeadlinePassed(), bytesReceived < 6);
 }
 
 void LinkPrimitivesTest::openPortClosesThePreviousPort() {

@@ -2,10 +2,12 @@
 // each port, and that it can be destroyed at any moment.
 #include "IsolatedPortMap.h"
 #include "ScriptedInstrument.h"
+#include "link/PortMap.h"
 #include "link/Rcpthread.h"
 #include "link/Unitcomport.h"
 
 #include <QCoreApplication>
+#include <QMutex>
 #include <QTest>
 #include <QThread>
 
@@ -19,6 +21,19 @@ const QString Connected = QStringLiteral("Соединение прошло ус
 bool found() {
     return ComPort.InstrumentFound.load(std::memory_order_acquire) == 1;
 }
+
+// The system's device list replaced for one test; the real one comes back, switched
+// off, at the end of the scope, even when the test fails early.
+struct DeviceListForTest {
+    explicit DeviceListForTest(PortMap::DeviceLister lister) {
+        PortMap::setDeviceLister(std::move(lister));
+        PortMap::setEnumerationEnabled(true);
+    }
+    ~DeviceListForTest() {
+        PortMap::setDeviceLister({});
+        PortMap::setEnumerationEnabled(false);
+    }
+};
 
 QStringList silentPortLog() {
     QStringList log{QStringLiteral("open"), QStringLiteral("W 37")};
@@ -38,7 +53,10 @@ private slots:
 
     void eachPortIsProbedAndClosed();
     void answerEndsTheSearch();
-    void foundThreadNeverTouchesThePortAgain();
+    void resumedSearchFindsTheInstrumentAgain();
+    void deviceListReadOncePerPass();
+    void pauseOnlyAfterPassWithoutOpenablePort_data();
+    void pauseOnlyAfterPassWithoutOpenablePort();
     void destroyedWhileHandingOverText();
 
 private:
@@ -82,20 +100,83 @@ void SearchThreadTest::answerEndsTheSearch() {
              (QStringList{"open", "W 37", "R 00", "close"}));
 }
 
-void SearchThreadTest::foundThreadNeverTouchesThePortAgain() {
+// Detection that gets no answer to its queries hands the port back to the search.
+void SearchThreadTest::resumedSearchFindsTheInstrumentAgain() {
     ScriptedInstrument instrument;
     instrument.bytes({0x37});
     MyThread thread;
     thread.Resume();
     QTRY_VERIFY(found());
     thread.Suspend();
-    QVERIFY(thread.isSuspended());
-    const QStringList log = instrument.log();
-    QCOMPARE(log, (QStringList{"open", "W 37", "R 37", "close"}));
-    // Idle, not polling: nothing more reaches the port while the thread lives on.
+    const QStringList probe{"open", "W 37", "R 37", "close"};
+    QCOMPARE(instrument.log(), probe);
+    // Found, the search idles: nothing more reaches the port while the thread lives on.
     QCoreApplication::processEvents();
     QVERIFY(thread.isRunning());
-    QCOMPARE(instrument.log(), log);
+    QCOMPARE(instrument.log(), probe);
+
+    ComPort.InstrumentFound.store(0, std::memory_order_release);
+    instrument.bytes({0x00});
+    thread.Resume();
+    QTRY_VERIFY(found());
+    QCOMPARE(instrument.log(), probe + QStringList({"open", "W 37", "R 00", "close"}));
+    QCOMPARE(ComPort.PortLabel, QStringLiteral("COM1"));
+}
+
+void SearchThreadTest::deviceListReadOncePerPass() {
+    ScriptedInstrument instrument;
+    // At each read of the list, how many ports the search had opened before it.
+    std::atomic<int> reads{0};
+    QList<int> opensAtRead;
+    QMutex mutex;
+    const DeviceListForTest list([&] {
+        QMutexLocker lock(&mutex);
+        opensAtRead << instrument.openCount();
+        ++reads;
+        return QStringList{QStringLiteral("/dev/ttyS0")};
+    });
+    {
+        MyThread thread;
+        thread.Resume();
+        QTRY_VERIFY(reads.load() >= 3);
+    }
+    QCOMPARE(opensAtRead.mid(0, 3), (QList<int>{0, 8, 16}));
+}
+
+void SearchThreadTest::pauseOnlyAfterPassWithoutOpenablePort_data() {
+    QTest::addColumn<bool>("portsOpen");
+    QTest::newRow("every port opens, none answers") << true;
+    QTest::newRow("no port opens") << false;
+}
+
+void SearchThreadTest::pauseOnlyAfterPassWithoutOpenablePort() {
+    QFETCH(bool, portsOpen);
+    ScriptedInstrument instrument;
+    instrument.failOpens(!portsOpen);
+    // What the search does between its passes, in order: "pass" at each read of the
+    // system's list (one a pass), "pause" where it would wait.
+    QStringList steps;
+    QMutex mutex;
+    const DeviceListForTest list([&] {
+        QMutexLocker lock(&mutex);
+        steps << QStringLiteral("pass");
+        return QStringList();
+    });
+    {
+        MyThread thread;
+        thread.setPassPause([&] {
+            QMutexLocker lock(&mutex);
+            steps << QStringLiteral("pause");
+        });
+        thread.Resume();
+        QTRY_VERIFY([&] {
+            QMutexLocker lock(&mutex);
+            return steps.count(QStringLiteral("pass")) >= 3;
+        }());
+    }
+    const QStringList expected = portsOpen ? QStringList{"pass", "pass", "pass"}
+                                           : QStringList{"pass", "pause", "pass", "pause", "pass"};
+    QCOMPARE(steps.mid(0, expected.size()), expected);
 }
 
 void SearchThreadTest::destroyedWhileHandingOverText() {
