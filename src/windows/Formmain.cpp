@@ -63,7 +63,7 @@ constexpr int StatusBarHeight = 19;
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
-    setWindowTitle(QStringLiteral("ВИЛТА Монитор в.1.5"));
+    setWindowTitle(QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION));
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
