@@ -281,9 +281,14 @@ void RunControl::scheduledRun() {
     QTRY_VERIFY(FMain->Log.count(0) >= 2);
     QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
 
-    // A tick later in the start minute changes nothing.
+    // A tick later in the start minute changes nothing: the poll timer runs on, where a
+    // restart would wind its remaining time back up.
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    QTRY_VERIFY(FMain->TimerInterval->remainingTime() < QuietIntervalMs - 100);
+    const int remaining = FMain->TimerInterval->remainingTime();
     scheduleTick(startTick.addSecs(20));
     QVERIFY(FMain->TimerInterval->isActive());
+    QVERIFY(FMain->TimerInterval->remainingTime() <= remaining);
     QVERIFY(FMain->TimerPeriod->isActive());
 
     scheduleTick(endTick);
@@ -454,25 +459,33 @@ void RunControl::instrumentFailsMidRun_data() {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QStringList>("failingPoll");
     QTest::addColumn<int>("emptyReads");
+    QTest::addColumn<bool>("scheduled");
     // The replacement sends t = -10 (FF 9C), which would show if anything of it were used.
     QTest::newRow("reply stops in the climatic block")
         << "--stop-after 3" << dialogue("H 37 I 37 H A3 I A3 I FF H FF I 9C H 9C I 01 H 01")
-        << WaitByteReadLimit;
+        << WaitByteReadLimit << false;
     QTest::newRow("reply stops in the optical block")
         << "--stop-after 6"
         << dialogue("H 37 I 37") + block(0xA3, {0xFF, 0x9C, 0x01, 0xC2, 0x00, 0x32}) +
                dialogue("H AA I AA I 04 H 04 I D2 H D2 I 00 H 00 I 01 H 01 I 00 H 00 I 7B H 7B")
-        << WaitByteReadLimit;
-    QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << ProbeRetryLimit;
+        << WaitByteReadLimit << false;
+    QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << ProbeRetryLimit << false;
+    QTest::newRow("falls silent in a scheduled run")
+        << "--silent" << QStringList{"H 37"} << ProbeRetryLimit << true;
 }
 
 void RunControl::instrumentFailsMidRun() {
     QFETCH(QString, failure);
     QFETCH(QStringList, failingPoll);
     QFETCH(int, emptyReads);
+    QFETCH(bool, scheduled);
     QVERIFY(detect(QStringLiteral("--model 0x3D"), 0x3D));
+    FOptions->CheckBoxTimer->setChecked(scheduled);
+    FOptions->MaskEditTimeN->setText(QStringLiteral("07:00"));
     FMain->TimerInterval->setInterval(PollIntervalMs);
     FMain->ButtonStartStopClick();
+    if (scheduled)
+        scheduleTick(QTime(7, 0, 20));
     QTRY_VERIFY(FMain->Log.count(0) >= 2);
     const QList<QString> boxes = boxTexts();
     const QList<qsizetype> counts = logCounts();
@@ -483,6 +496,7 @@ void RunControl::instrumentFailsMidRun() {
     QTRY_COMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
     QCOMPARE(FMain->panelText(3), NoAnswer);
     QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
     QCOMPARE(boxTexts(), boxes);
     QCOMPARE(logCounts(), counts);
     QCOMPARE(g_sessions.size(), sessionsBefore + 1);
