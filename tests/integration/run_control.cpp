@@ -355,6 +355,8 @@ void RunControl::scheduledStopSendsStopCommand() {
     if (polling) {
         scheduleTick(QTime(12, 0, 10));
         QTRY_VERIFY(FMain->Log.count(0) >= 1);
+        // Polling goes on, but no poll may come between the count and the marker.
+        FMain->TimerInterval->setInterval(QuietIntervalMs);
     }
     const QString panel = FMain->panelText(3);
     const qsizetype polls = FMain->Log.count(0);
