@@ -332,6 +332,9 @@ void TFMain::buildTimersAndDialogs() {
     };
     TimerDetekt = timer(QStringLiteral("TimerDetekt"), 3000, true);
     TimerInterval = timer(QStringLiteral("TimerInterval"), 3000, false);
+    // Polls keep their interval to the millisecond: a coarse timer may fire 5 % early, and
+    // one of 20 s or more is rounded to whole seconds.
+    TimerInterval->setTimerType(Qt::PreciseTimer);
     TimerPeriod = timer(QStringLiteral("TimerPeriod"), 20000, false);
     TimerLogo = timer(QStringLiteral("TimerLogo"), 1000, true);
     connect(TimerDetekt, &QTimer::timeout, this, &TFMain::TimerDetektTimer);

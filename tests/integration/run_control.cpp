@@ -282,7 +282,8 @@ void RunControl::scheduledRun() {
     QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
 
     // A tick later in the start minute changes nothing: the poll timer runs on, where a
-    // restart would wind its remaining time back up.
+    // restart would wind its remaining time back up (a precise timer counts it in ms).
+    QCOMPARE(FMain->TimerInterval->timerType(), Qt::PreciseTimer);
     FMain->TimerInterval->setInterval(QuietIntervalMs);
     QTRY_VERIFY(FMain->TimerInterval->remainingTime() < QuietIntervalMs - 100);
     const int remaining = FMain->TimerInterval->remainingTime();
