@@ -16,11 +16,11 @@ public:
 
     QFrame* PanelLogo = nullptr;
     QLabel* ImageVilta = nullptr;
-    QFrame* PanelAtributi = nullptr;
-    QTextEdit* Memo1 = nullptr;
-    QTextEdit* Memo2 = nullptr;
-    QTextEdit* Memo3 = nullptr;
-    QTextEdit* Memo4 = nullptr;
+    QFrame* PanelAtributi = nullptr; // the panel of the maker's details
+    QTextEdit* Memo1 = nullptr;      // the maker's name
+    QTextEdit* Memo2 = nullptr;      // what the maker does
+    QTextEdit* Memo3 = nullptr;      // what the maker's instruments measure
+    QTextEdit* Memo4 = nullptr;      // the maker's address, telephone and mail
 
 public slots:
     void PanelLogoClick();

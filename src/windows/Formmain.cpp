@@ -64,7 +64,7 @@ constexpr int StatusBarHeight = 19;
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
-    setWindowTitle(QStringLiteral("ВИЛТА Монитор в.1.5"));
+    setWindowTitle(QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION));
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
@@ -369,6 +369,9 @@ void TFMain::buildTimersAndDialogs() {
     };
     TimerDetekt = timer(QStringLiteral("TimerDetekt"), 3000, true);
     TimerInterval = timer(QStringLiteral("TimerInterval"), 3000, false);
+    // Polls keep their interval to the millisecond: a coarse timer may fire 5 % early, and
+    // one of 20 s or more is rounded to whole seconds.
+    TimerInterval->setTimerType(Qt::PreciseTimer);
     TimerPeriod = timer(QStringLiteral("TimerPeriod"), 20000, false);
     // A coarse timer may fire up to 5 % early; polls and the schedule keep their time.
     TimerInterval->setTimerType(Qt::PreciseTimer);

@@ -62,15 +62,18 @@ public:
 
     // Value panel.
     QWidget* PanelValue = nullptr;
-    std::array<QLabel*, 11> Labels{};       // Label1..Label11
-    std::array<ColourSwatch*, 10> Shapes{}; // Shape1..Shape10
+    // Label1..Label10: the caption above each value box, in channel order; Label11: the
+    // raised "2" of the luminance unit.
+    std::array<QLabel*, 11> Labels{};
+    // Shape1..Shape10: the colour swatch beside each value box, the series' point colour.
+    std::array<ColourSwatch*, 10> Shapes{};
     QLabel* StaticTextT = nullptr;
     QLabel* StaticTextRH = nullptr;
-    QLabel* StaticTextTvl = nullptr;
-    QLabel* StaticTextTtr = nullptr;
+    QLabel* StaticTextTvl = nullptr; // wet-bulb temperature
+    QLabel* StaticTextTtr = nullptr; // dew point
     QLabel* StaticTextV = nullptr;
-    QLabel* StaticTextTHC = nullptr;
-    QLabel* StaticTextTcf = nullptr;
+    QLabel* StaticTextTHC = nullptr; // heat-stress index
+    QLabel* StaticTextTcf = nullptr; // globe temperature
     QLabel* StaticTextE = nullptr;
     QLabel* StaticTextL = nullptr;
     QLabel* StaticTextUV = nullptr;
@@ -84,25 +87,25 @@ public:
     void setPanelText(int panel, const QString& text);
 
     // Menu.
-    QAction* N10 = nullptr;
-    QAction* N11 = nullptr;
-    QAction* N12 = nullptr;
-    QAction* N1 = nullptr;
-    QAction* BMP1 = nullptr;
-    QAction* EXL1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N3 = nullptr;
-    QAction* N4 = nullptr;
-    QAction* N5 = nullptr;
-    QAction* N6 = nullptr;
-    QAction* N7 = nullptr;
-    QAction* N8 = nullptr;
-    QAction* N9 = nullptr;
+    QAction* N10 = nullptr;  // "Графики ...": the submenu of chart views
+    QAction* N11 = nullptr;  // the climatic view of the chart
+    QAction* N12 = nullptr;  // the optical view of the chart
+    QAction* N1 = nullptr;   // "Сохранить ...": the submenu of saving
+    QAction* BMP1 = nullptr; // saves the chart as a bitmap
+    QAction* EXL1 = nullptr; // exports the log to a workbook
+    QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
+    QAction* N3 = nullptr;   // the printer setup dialog
+    QAction* N4 = nullptr;   // prints the chart
+    QAction* N5 = nullptr;   // shows or hides the statistics window
+    QAction* N6 = nullptr;   // shows or hides the settings window
+    QAction* N7 = nullptr;   // shows or hides the help window
+    QAction* N8 = nullptr;   // shows or hides the maker's splash card
+    QAction* N9 = nullptr;   // leaves the program
 
-    QTimer* TimerDetekt = nullptr;
-    QTimer* TimerInterval = nullptr;
-    QTimer* TimerPeriod = nullptr;
-    QTimer* TimerLogo = nullptr;
+    QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
+    QTimer* TimerInterval = nullptr; // paces the polls of a run
+    QTimer* TimerPeriod = nullptr;   // checks the daily time window of a scheduled run
+    QTimer* TimerLogo = nullptr;     // shows and then closes the splash card at start
 
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;

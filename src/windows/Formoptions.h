@@ -28,8 +28,8 @@ public:
     QCheckBox* CheckBox1Ttr = nullptr;
     QCheckBox* CheckBox1V = nullptr;
     QCheckBox* CheckBox1VR = nullptr;
-    QCheckBox* CheckBox5 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox5 = nullptr; // the heat-stress index series (THC)
+    QCheckBox* CheckBox2 = nullptr; // the globe temperature series (tсф.)
     QCheckBox* CheckBox1E = nullptr;
     QCheckBox* CheckBox1L = nullptr;
     QCheckBox* CheckBox1UV = nullptr;
@@ -38,10 +38,10 @@ public:
     QGroupBox* GroupBoxScale = nullptr;
     QSlider* TrackBarYMax = nullptr;
     QSlider* TrackBarYMin = nullptr;
-    QSlider* TrackBarXKol = nullptr;
+    QSlider* TrackBarXKol = nullptr; // how many points the chart shows
     QLabel* StaticTextYMax = nullptr;
     QLabel* StaticTextYMin = nullptr;
-    QLabel* StaticTextXKol = nullptr;
+    QLabel* StaticTextXKol = nullptr; // the point count it sets
 
     // "Интервал".
     QGroupBox* GroupBoxInterval = nullptr;
@@ -73,8 +73,8 @@ public:
     // "Таймер".
     QGroupBox* GroupBoxTimer = nullptr;
     QCheckBox* CheckBoxTimer = nullptr;
-    MaskedTimeEdit* MaskEditTimeN = nullptr;
-    MaskedTimeEdit* MaskEditTimeK = nullptr;
+    MaskedTimeEdit* MaskEditTimeN = nullptr; // daily start of a scheduled run
+    MaskedTimeEdit* MaskEditTimeK = nullptr; // daily end of a scheduled run
 
     QPushButton* ButtonClose = nullptr;
 

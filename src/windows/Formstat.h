@@ -62,16 +62,16 @@ public:
     QPushButton* ButtonClose = nullptr;
 
     // "Расход".
-    QGroupBox* m3c = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
+    QGroupBox* m3c = nullptr; // the frame of the air-flow calculator
+    QLabel* Label1 = nullptr; // caption of the width field
+    QLabel* Label2 = nullptr; // caption of the height field
+    QLabel* Label3 = nullptr; // caption of the diameter field
+    QLabel* Label4 = nullptr; // caption of the area field
+    QLabel* Label5 = nullptr; // the raised "2" of the area unit
+    QLabel* Label6 = nullptr; // the unit of the flow
+    QLabel* Label7 = nullptr; // the raised "3" of the flow unit
+    QLabel* Label8 = nullptr; // "Сечение ", first line of the cross-section caption
+    QLabel* Label9 = nullptr; // "воздуховода:", its second line
     QRadioButton* RadioButtonXY = nullptr;
     QRadioButton* RadioButtonD = nullptr;
     QRadioButton* RadioButtonS = nullptr;

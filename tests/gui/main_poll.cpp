@@ -63,7 +63,7 @@ private slots:
         VisiblePointCount = 100;
     }
 
-    void threePollsOfModel60() {
+    void pollsOfModel60() {
         detect(0x3C);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}); // 20.0 °C, 50.0 %, 1.23 m/s
         for (int i = 0; i < 3; ++i)
@@ -86,6 +86,14 @@ private slots:
         QCOMPARE(FMain->StaticTextTcf->text(), QStringLiteral("0.0"));
         // Only the climatic block was asked for.
         QVERIFY(!m_instrument->written().contains(0xAA));
+
+        // RH exactly 0 has no dew point: its box keeps the last one and logs no point.
+        reply({0x00, 0xC8, 0x00, 0x00, 0x00, 0x7B});
+        FMain->PollInstrument();
+        QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("0"));
+        QCOMPARE(FMain->StaticTextTtr->text(), QStringLiteral("9,3"));
+        QCOMPARE(FMain->Log.count(2), qsizetype(4));
+        QCOMPARE(FMain->Log.count(3), qsizetype(3));
     }
 
     void timeAxisFollowsNewestPoints_data() {

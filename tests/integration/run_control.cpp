@@ -286,9 +286,15 @@ void RunControl::scheduledRun() {
     QTRY_VERIFY(FMain->Log.count(0) >= 2);
     QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
 
-    // A tick later in the start minute changes nothing.
+    // A tick later in the start minute changes nothing: the poll timer runs on, where a
+    // restart would wind its remaining time back up (a precise timer counts it in ms).
+    QCOMPARE(FMain->TimerInterval->timerType(), Qt::PreciseTimer);
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    QTRY_VERIFY(FMain->TimerInterval->remainingTime() < QuietIntervalMs - 100);
+    const int remaining = FMain->TimerInterval->remainingTime();
     scheduleTick(startTick.addSecs(20));
     QVERIFY(FMain->TimerInterval->isActive());
+    QVERIFY(FMain->TimerInterval->remainingTime() <= remaining);
     QVERIFY(FMain->TimerPeriod->isActive());
 
     scheduleTick(endTick);
@@ -355,6 +361,8 @@ void RunControl::scheduledStopSendsStopCommand() {
     if (polling) {
         scheduleTick(QTime(12, 0, 10));
         QTRY_VERIFY(FMain->Log.count(0) >= 1);
+        // Polling goes on, but no poll may come between the count and the marker.
+        FMain->TimerInterval->setInterval(QuietIntervalMs);
     }
     const QString panel = FMain->panelText(3);
     const qsizetype polls = FMain->Log.count(0);
@@ -464,6 +472,7 @@ void RunControl::instrumentFailsMidRun_data() {
     QTest::addColumn<QStringList>("failingPoll");
     QTest::addColumn<bool>("whole");
     QTest::addColumn<int>("emptyReads");
+    QTest::addColumn<bool>("scheduled");
     const int model61PollBytes = ProbeBytes + commandBytes(6) + commandBytes(8);
     const int withinDeadline = (ExchangeGrace + model61PollBytes * ByteLineTime) /
                                    std::chrono::milliseconds(QtSerialDevice::ReadTimeoutMs) +
@@ -471,18 +480,21 @@ void RunControl::instrumentFailsMidRun_data() {
     // The replacement sends t = -10 (FF 9C), which would show if anything of it were used.
     QTest::newRow("reply stops in the climatic block")
         << "--stop-after 3" << dialogue("H 37 I 37 H A3 I A3 I FF H FF I 9C H 9C I 01 H 01") << true
-        << WaitByteReadLimit;
+        << WaitByteReadLimit << false;
     QTest::newRow("reply stops in the optical block")
         << "--stop-after 6"
         << dialogue("H 37 I 37") + block(0xA3, {0xFF, 0x9C, 0x01, 0xC2, 0x00, 0x32}) +
                dialogue("H AA I AA I 04 H 04 I D2 H D2 I 00 H 00 I 01 H 01 I 00 H 00 I 7B H 7B")
-        << true << WaitByteReadLimit;
-    QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << true << ProbeRetryLimit;
+        << true << WaitByteReadLimit << false;
+    QTest::newRow("falls silent") << "--silent" << QStringList{"H 37"} << true << ProbeRetryLimit
+                                  << false;
+    QTest::newRow("falls silent in a scheduled run")
+        << "--silent" << QStringList{"H 37"} << true << ProbeRetryLimit << true;
     // Each byte comes within WaitByte's bound; the poll runs past its deadline.
     QTest::newRow("300 ms per byte")
-        << "--slow 300" << QStringList{"H 37"} << false << withinDeadline;
+        << "--slow 300" << QStringList{"H 37"} << false << withinDeadline << false;
     QTest::newRow("420 ms per byte")
-        << "--slow 420" << QStringList{"H 37"} << false << withinDeadline;
+        << "--slow 420" << QStringList{"H 37"} << false << withinDeadline << false;
 }
 
 void RunControl::instrumentFailsMidRun() {
@@ -490,9 +502,14 @@ void RunControl::instrumentFailsMidRun() {
     QFETCH(QStringList, failingPoll);
     QFETCH(bool, whole);
     QFETCH(int, emptyReads);
+    QFETCH(bool, scheduled);
     QVERIFY(detect(QStringLiteral("--model 0x3D"), 0x3D));
+    FOptions->CheckBoxTimer->setChecked(scheduled);
+    FOptions->MaskEditTimeN->setText(QStringLiteral("07:00"));
     FMain->TimerInterval->setInterval(PollIntervalMs);
     FMain->ButtonStartStopClick();
+    if (scheduled)
+        scheduleTick(QTime(7, 0, 20));
     QTRY_VERIFY(FMain->Log.count(0) >= 2);
     const QList<QString> boxes = boxTexts();
     const QList<qsizetype> counts = logCounts();
@@ -503,6 +520,7 @@ void RunControl::instrumentFailsMidRun() {
     QTRY_COMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
     QCOMPARE(FMain->panelText(3), NoAnswer);
     QVERIFY(!FMain->TimerInterval->isActive());
+    QVERIFY(!FMain->TimerPeriod->isActive());
     QCOMPARE(boxTexts(), boxes);
     QCOMPARE(logCounts(), counts);
     QCOMPARE(g_sessions.size(), sessionsBefore + 1);
