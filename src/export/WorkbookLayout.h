@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-struct WorkbookData;
-
 // What both workbook formats lay out: the header row, the columns, the formatting, and
 // how a log longer than one sheet continues on the next sheets.
 namespace WorkbookLayout {
@@ -27,9 +25,6 @@ QStringList headerTexts();
 
 // Sheets are named as a Russian spreadsheet names new ones: Лист1, Лист2, ...
 QString sheetName(int sheetIndex);
-
-// The longest of the seven columns, in points.
-std::int64_t pointCount(const WorkbookData& data);
 
 // How many sheets of sheetRows rows (header included) hold pointCount points; an empty
 // log still has one sheet with its header.

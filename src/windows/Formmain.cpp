@@ -5,6 +5,7 @@
 #include "ColourSwatch.h"
 #include "LogGraph.h"
 #include "TimeLabelTicker.h"
+#include "export/ExportJob.h"
 #include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QThread>
 #include <QTimer>
 #include <qcustomplot.h>
 
@@ -75,6 +75,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         QMessageBox::information(this, title, text);
     };
     Beeper = new AlarmTone(this);
+    m_export = new ExportJob(this);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -98,10 +99,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
 
 TFMain::~TFMain() {
     // A workbook being written is finished, not cut off.
-    if (m_exportThread) {
-        m_exportThread->wait();
-        delete m_exportThread;
-    }
+    m_export->wait();
     // The printer is no child object; its dialog goes first since it refers to it.
     delete PrinterSetupDialog;
     delete Printer;

@@ -19,9 +19,9 @@ class QLabel;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
-class QThread;
 class QTimer;
 class AlarmTone;
+class ExportJob;
 class LogGraph;
 class TimeLabelTicker;
 class ColourSwatch;
@@ -182,6 +182,6 @@ private:
     void toggle(QWidget* window);
     QDateTime now() const;
 
-    QThread* m_exportThread = nullptr;
+    ExportJob* m_export = nullptr;
     QSharedPointer<TimeLabelTicker> m_timeTicker;
 };

@@ -96,16 +96,8 @@ class MainExport : public QObject {
         }
     }
     // The workbook the log stands for now, as the export must write it.
-    WorkbookData logAsWorkbook() const {
-        WorkbookData data;
-        data.date = m_now.date();
-        for (qsizetype k = 0; k < FMain->Log.count(4); ++k)
-            data.timeLabels << FMain->Log.TimeLabel(4, k);
-        const int exported[6] = {0, 1, 4, 7, 8, 9};
-        for (std::size_t c = 0; c < 6; ++c)
-            for (qsizetype k = 0; k < FMain->Log.count(exported[c]); ++k)
-                data.values[c] << FMain->Log.y(exported[c], k);
-        return data;
+    ReadBack::Expected logAsWorkbook() const {
+        return ReadBack::expectedFrom(FMain->Log, m_now.date());
     }
     // A dialog "run" that notes what was proposed and then picks fileName (or cancels).
     std::function<bool(QFileDialog*)> choose(const QString& fileName) {
@@ -184,8 +176,8 @@ private slots:
     void workbookReadsBackAsTheLog() {
         QFETCH(QString, name);
         poll(5);
-        const WorkbookData before = logAsWorkbook();
-        QVERIFY(before.timeLabels.size() == 5 && before.values[3].size() == 5);
+        const ReadBack::Expected before = logAsWorkbook();
+        QCOMPARE(ReadBack::rowCount(before), 5);
         QTemporaryDir dir;
         const QString fileName = dir.filePath(name);
 
@@ -203,8 +195,8 @@ private slots:
                                                       : WorkbookLayout::XlsSheetRows,
                                  QStringLiteral("dd.mm.yyyy"));
         // The export only reads the log.
-        const WorkbookData after = logAsWorkbook();
-        QCOMPARE(after.timeLabels, before.timeLabels);
+        const ReadBack::Expected after = logAsWorkbook();
+        QCOMPARE(after.labels, before.labels);
         for (std::size_t c = 0; c < 6; ++c)
             QCOMPARE(after.values[c], before.values[c]);
     }
@@ -213,7 +205,7 @@ private slots:
     // it is written.
     void pollsDuringTheExportStayOutOfTheFile() {
         poll(4);
-        const WorkbookData atCommand = logAsWorkbook();
+        const ReadBack::Expected atCommand = logAsWorkbook();
         QTemporaryDir dir;
         const QString fileName = dir.filePath(QStringLiteral("log.xls"));
         QSignalSpy finished(FMain, &TFMain::exportFinished);
