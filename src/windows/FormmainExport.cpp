@@ -46,7 +46,8 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     connect(
         m_export, &ExportJob::finished, this,
         [this, progress, fileName](bool ok) {
-            progress->deleteLater();
+            // Gone before any message, which it would otherwise cover.
+            delete progress;
             if (!ok)
                 ShowMessage(QApplication::applicationName(),
                             SaveFailureMessage(fileName, m_export->result().reason));

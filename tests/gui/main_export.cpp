@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,7 @@ namespace {
 struct Message {
     QString title;
     QString text;
+    bool underProgressWindow; // a progress window was still shown over it
 };
 
 // What a save dialog looked like when the command showed it.
@@ -128,6 +130,9 @@ class MainExport : public QObject {
         QSignalSpy finished(FMain, &TFMain::exportFinished);
         FMain->RunFileDialog = choose(fileName);
         FMain->EXL1Click();
+        // As a long export shows it after half a second.
+        if (auto* progress = FMain->findChild<QProgressDialog*>())
+            progress->show();
         if (!finished.wait(60000) || finished.size() != 1)
             return false;
         *ok = finished.first().first().toBool();
@@ -140,6 +145,7 @@ class MainExport : public QObject {
                  qPrintable(m_messages.first().text));
         QVERIFY2(m_messages.first().text.contains(QDir::toNativeSeparators(fileName)),
                  qPrintable(m_messages.first().text));
+        QVERIFY(!m_messages.first().underProgressWindow);
     }
 
 private slots:
@@ -153,7 +159,10 @@ private slots:
         m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0));
         FMain->Clock = [this] { return m_now; };
         FMain->ShowMessage = [this](const QString& title, const QString& text) {
-            m_messages.append({title, text});
+            const auto progress = FMain->findChildren<QProgressDialog*>();
+            m_messages.append({title, text,
+                               std::any_of(progress.begin(), progress.end(),
+                                           [](auto* p) { return p->isVisible(); })});
         };
         FMain->RunPrintDialog = [](QPrintDialog*) {
             qWarning("a print dialog was shown");
