@@ -14,6 +14,8 @@ namespace WorkbookLayout {
 constexpr int DataColumnCount = 7;
 constexpr int CentredColumnCount = 8;
 constexpr double ColumnWidth = 11.0;
+// The sheet's standard width, for column H.
+constexpr double StandardColumnWidth = 8.43;
 // The header fill, bright green.
 constexpr std::uint32_t HeaderFillRgb = 0x00FF00;
 

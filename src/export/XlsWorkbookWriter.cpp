@@ -205,13 +205,26 @@ QByteArray boundSheet(const QString& name) {
     return d;
 }
 
-QByteArray colInfo(std::uint16_t first, std::uint16_t last, double widthInCharacters) {
+// A width as the spreadsheet application stores it: in 256ths of a digit of the default
+// font with the cell's padding included, from the whole pixels the width in characters
+// takes (digits 7 pixels wide, 5 pixels of padding): 11 characters are 82 pixels, 2998.
+std::uint16_t storedWidth(double characters) {
+    constexpr int DigitPixels = 7;
+    constexpr int PaddingPixels = 5;
+    const int pixels = static_cast<int>(characters * DigitPixels + 0.5) + PaddingPixels;
+    return static_cast<std::uint16_t>(pixels * 256 / DigitPixels);
+}
+
+// A width set by hand is marked so; column H keeps the sheet's standard width unmarked,
+// as the .xlsx has it.
+QByteArray colInfo(std::uint16_t first, std::uint16_t last, double widthInCharacters,
+                   bool setByHand) {
     QByteArray d;
     LittleEndian::append16(d, first);
     LittleEndian::append16(d, last);
-    LittleEndian::append16(d, static_cast<std::uint16_t>(std::lround(widthInCharacters * 256)));
+    LittleEndian::append16(d, storedWidth(widthInCharacters));
     LittleEndian::append16(d, CentredXf);
-    LittleEndian::append16(d, 0);
+    LittleEndian::append16(d, setByHand ? 0x0002 : 0);
     LittleEndian::append16(d, 0);
     return d;
 }
@@ -333,9 +346,10 @@ void writeSheetHead(BiffRecordWriter& out, std::int64_t rows) {
     out.record(Record::HCenter, u16(0));
     out.record(Record::VCenter, u16(0));
     out.record(Record::DefColWidth, u16(8));
-    out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth));
-    // Column H is only centred; it keeps the standard width.
-    out.record(Record::ColInfo, colInfo(DataColumnCount, CentredColumnCount - 1, 8.43));
+    out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth, true));
+    // Column H is only centred; it keeps the sheet's standard width.
+    out.record(Record::ColInfo,
+               colInfo(DataColumnCount, CentredColumnCount - 1, StandardColumnWidth, false));
     out.record(Record::Dimensions, dimensions(static_cast<std::uint32_t>(rows), DataColumnCount));
 }
 

@@ -74,7 +74,7 @@ ExportResult XlsxWorkbookWriter::write(LogSnapshot& snapshot, const QString& fil
             break;
         }
         worksheet_set_column(sheet, 0, DataColumnCount - 1, ColumnWidth, formats.centred);
-        worksheet_set_column(sheet, DataColumnCount, CentredColumnCount - 1, LXW_DEF_COL_WIDTH,
+        worksheet_set_column(sheet, DataColumnCount, CentredColumnCount - 1, StandardColumnWidth,
                              formats.centred);
 
         worksheet_write_number(sheet, 0, 0, date, formats.date);

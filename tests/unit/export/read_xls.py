@@ -8,6 +8,8 @@ import xlrd
 
 ALIGN = {0: "general", 1: "left", 2: "center", 3: "right"}
 LINE = {0: None, 1: "thin"}
+# Column widths are stored with the cell padding of the default font added.
+PADDING = 5.0 / 7.0
 
 
 def describe_xf(book, xf_index):
@@ -71,7 +73,7 @@ def main(path):
                 column_info.append(None)
             else:
                 entry = describe_xf(book, info.xf_index)
-                entry["width"] = info.width / 256.0
+                entry["width"] = round(info.width / 256.0 - PADDING, 2)
                 column_info.append(entry)
         out["sheets"].append({
             "name": sheet.name,
