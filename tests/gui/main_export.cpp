@@ -75,9 +75,10 @@ class MainExport : public QObject {
     QList<Message> m_messages;
     DialogSeen m_dialog;
 
-    // A 61 (climatic and illuminance/luminance) found on COM1.
-    void detect() {
-        m_replies.model = 0x3D;
+    // By default a 61 (climatic and illuminance/luminance) found on COM1.
+    void detect(std::uint8_t model = 0x3D, std::uint8_t head = 2) {
+        m_replies.model = model;
+        m_replies.head = head;
         m_instrument->answerLikeInstrument(m_replies);
         ComPort.PortNumber = 1;
         ComPort.InstrumentFound.store(1);
@@ -176,14 +177,24 @@ private slots:
         m_forms.reset();
     }
 
+    // Column A follows the air speed whatever the instrument measures: with it alone,
+    // and without it (then column A stays empty).
     void workbookReadsBackAsTheLog_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("xls") << "log.xls";
-        QTest::newRow("xlsx") << "log.xlsx";
-        QTest::newRow("any other name is xls") << "log.dat";
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("head");
+        QTest::newRow("xls") << "log.xls" << 0x3D << 2;
+        QTest::newRow("xlsx") << "log.xlsx" << 0x3D << 2;
+        QTest::newRow("any other name is xls") << "log.dat" << 0x3D << 2;
+        QTest::newRow("xls, air speed only") << "log.xls" << 0x32 << 2;
+        QTest::newRow("xlsx, no air speed") << "log.xlsx" << 0x41 << 1;
     }
     void workbookReadsBackAsTheLog() {
         QFETCH(QString, name);
+        QFETCH(int, model);
+        QFETCH(int, head);
+        if (model != m_replies.model)
+            detect(static_cast<std::uint8_t>(model), static_cast<std::uint8_t>(head));
         poll(5);
         const ReadBack::Expected before = logAsWorkbook();
         QCOMPARE(ReadBack::rowCount(before), 5);
