@@ -123,6 +123,9 @@ public:
 
     // Waits for an export under way (tests, program end).
     void waitForExport();
+    // Shows and logs one poll's values; PollInstrument's second half, open to benchmarks
+    // that drive polls without a port.
+    void showPoll(const PollReading& reading);
 
 signals:
     void exportFinished(bool ok);
@@ -172,7 +175,6 @@ private:
     QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
     void endRunWithoutAnswer();
-    void showPoll(const PollReading& reading);
     void showMeasured(Channel c, float accepted);
     void showOptical(Channel c, float mantissa, float rangeCode);
     void testLimits(Channel c, float value);
