@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 
 // Frames workbook records (id, length, data) onto the workbook stream, with fast paths
@@ -21,21 +22,13 @@ public:
     // Inline, as they are written millions of times.
     void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double value) {
         char r[18];
-        LittleEndian::store16(r, NumberRecord);
-        LittleEndian::store16(r + 2, 14);
-        LittleEndian::store16(r + 4, row);
-        LittleEndian::store16(r + 6, column);
-        LittleEndian::store16(r + 8, xf);
+        storeCellHead(r, NumberRecord, row, column, xf);
         LittleEndian::storeDouble(r + 10, value);
         m_stream.write(r, sizeof r);
     }
     void labelSst(std::uint16_t row, std::uint16_t column, std::uint16_t xf, std::uint32_t index) {
         char r[14];
-        LittleEndian::store16(r, LabelSstRecord);
-        LittleEndian::store16(r + 2, 10);
-        LittleEndian::store16(r + 4, row);
-        LittleEndian::store16(r + 6, column);
-        LittleEndian::store16(r + 8, xf);
+        storeCellHead(r, LabelSstRecord, row, column, xf);
         LittleEndian::store32(r + 10, index);
         m_stream.write(r, sizeof r);
     }
@@ -53,6 +46,17 @@ public:
 private:
     static constexpr std::uint16_t NumberRecord = 0x0203;
     static constexpr std::uint16_t LabelSstRecord = 0x00FD;
+
+    // Record id and length, then the cell's row, column and format.
+    template <std::size_t N>
+    static void storeCellHead(char (&r)[N], std::uint16_t id, std::uint16_t row,
+                              std::uint16_t column, std::uint16_t xf) {
+        LittleEndian::store16(r, id);
+        LittleEndian::store16(r + 2, static_cast<std::uint16_t>(N - 4));
+        LittleEndian::store16(r + 4, row);
+        LittleEndian::store16(r + 6, column);
+        LittleEndian::store16(r + 8, xf);
+    }
 
     CompoundFileWriter& m_stream;
 };
