@@ -1,4 +1,5 @@
-// Logs longer than one sheet go on over further sheets, nothing lost.
+// Long logs: every cell of 70,000 rows in both formats, and logs longer than one sheet
+// going on over further sheets, nothing lost.
 #include "ReadBackSupport.h"
 #include "measurement/RegionalSettings.h"
 
@@ -13,14 +14,24 @@ private slots:
     void init() { RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia)); }
     void cleanup() { RegionalSettings::resetToSystem(); }
 
-    void xlsLongLogContinuesOnNextSheet();
+    void longLogReadsBack_data();
+    void longLogReadsBack();
     void xlsxLongLogContinuesOnNextSheet();
 };
 
-void LongLogExportTest::xlsLongLogContinuesOnNextSheet() {
+void LongLogExportTest::longLogReadsBack_data() {
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QList<int>>("rowsPerSheet");
+    QTest::newRow("xls, on two sheets") << "xls" << QList<int>{65536, 70000 - 65535 + 1};
+    QTest::newRow("xlsx") << "xlsx" << QList<int>{70001};
+}
+
+void LongLogExportTest::longLogReadsBack() {
+    QFETCH(QString, suffix);
+    QFETCH(QList<int>, rowsPerSheet);
     QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("long.xls"));
-    // Column B one point short of the others, so the second sheet ends mid-column.
+    const QString fileName = dir.filePath(QStringLiteral("long.") + suffix);
+    // Column B one point short of the others, so the last sheet ends mid-column.
     MeasurementLog log;
     fillLog(log, {69999, 70000, 70000, 70000, 70000, 70000});
     const ExportResult result = exportLog(log, fileName);
@@ -28,10 +39,12 @@ void LongLogExportTest::xlsLongLogContinuesOnNextSheet() {
 
     const QJsonObject book = readBack(fileName);
     const QJsonArray sheets = book.value(u"sheets").toArray();
-    QCOMPARE(sheets.size(), 2);
-    QCOMPARE(sheets.at(0).toObject().value(u"rows").toInt(), 65536);
-    QCOMPARE(sheets.at(1).toObject().value(u"rows").toInt(), 70000 - 65535 + 1);
-    verifyWorkbook(book, expectedFrom(log, day()), WorkbookLayout::XlsSheetRows,
+    QCOMPARE(sheets.size(), rowsPerSheet.size());
+    for (qsizetype s = 0; s < sheets.size(); ++s)
+        QCOMPARE(sheets.at(s).toObject().value(u"rows").toInt(), rowsPerSheet.at(s));
+    verifyWorkbook(book, expectedFrom(log, day()),
+                   IsXlsxName(fileName) ? WorkbookLayout::XlsxSheetRows
+                                        : WorkbookLayout::XlsSheetRows,
                    QStringLiteral("dd.mm.yyyy"));
 }
 
