@@ -1,43 +1,11 @@
 #include "BiffRecordWriter.h"
 
-#include "CompoundFileWriter.h"
-#include "LittleEndian.h"
-
-namespace {
-constexpr std::uint16_t NumberRecord = 0x0203;
-constexpr std::uint16_t LabelSstRecord = 0x00FD;
-} // namespace
-
 void BiffRecordWriter::record(std::uint16_t id, const QByteArray& data) {
     char head[4];
     LittleEndian::store16(head, id);
     LittleEndian::store16(head + 2, static_cast<std::uint16_t>(data.size()));
     m_stream.write(head, 4);
     m_stream.write(data);
-}
-
-void BiffRecordWriter::number(std::uint16_t row, std::uint16_t column, std::uint16_t xf,
-                              double value) {
-    char r[18];
-    LittleEndian::store16(r, NumberRecord);
-    LittleEndian::store16(r + 2, 14);
-    LittleEndian::store16(r + 4, row);
-    LittleEndian::store16(r + 6, column);
-    LittleEndian::store16(r + 8, xf);
-    LittleEndian::storeDouble(r + 10, value);
-    m_stream.write(r, sizeof r);
-}
-
-void BiffRecordWriter::labelSst(std::uint16_t row, std::uint16_t column, std::uint16_t xf,
-                                std::uint32_t index) {
-    char r[14];
-    LittleEndian::store16(r, LabelSstRecord);
-    LittleEndian::store16(r + 2, 10);
-    LittleEndian::store16(r + 4, row);
-    LittleEndian::store16(r + 6, column);
-    LittleEndian::store16(r + 8, xf);
-    LittleEndian::store32(r + 10, index);
-    m_stream.write(r, sizeof r);
 }
 
 std::int64_t BiffRecordWriter::position() const {

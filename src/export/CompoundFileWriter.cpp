@@ -14,8 +14,6 @@ constexpr std::int64_t MiniSectorSize = 64;
 constexpr std::int64_t MiniStreamCutoff = 4096;
 constexpr std::int64_t EntriesPerSector = SectorSize / 4;
 constexpr int HeaderDifatEntries = 109;
-// Keeps the device writes large.
-constexpr std::int64_t FlushThreshold = 1 << 18;
 
 constexpr std::uint32_t FreeSector = 0xFFFFFFFF;
 constexpr std::uint32_t EndOfChain = 0xFFFFFFFE;
@@ -69,20 +67,20 @@ QByteArray directoryEntry(const QString& name, std::uint8_t type, std::uint32_t 
 
 } // namespace
 
-CompoundFileWriter::CompoundFileWriter(QIODevice* device) : m_device(device) {}
+CompoundFileWriter::CompoundFileWriter(QIODevice* device)
+    : m_device(device), m_buffer(std::make_unique_for_overwrite<char[]>(BufferSize)) {}
 
-void CompoundFileWriter::write(const char* data, std::int64_t size) {
-    if (failed())
-        return;
-    m_buffer.append(data, size);
-    m_size += size;
-    if (!m_streaming && m_size >= MiniStreamCutoff) {
-        // Large enough for ordinary sectors: the stream starts right after the header.
-        m_streaming = true;
-        appendToDevice(QByteArray(SectorSize, '\0'));
+void CompoundFileWriter::writeFlushing(const char* data, std::int64_t size) {
+    while (size > 0) {
+        if (m_used == BufferSize)
+            flushBuffer();
+        const std::int64_t n = std::min(size, BufferSize - m_used);
+        std::memcpy(m_buffer.get() + m_used, data, static_cast<std::size_t>(n));
+        m_used += n;
+        m_size += n;
+        data += n;
+        size -= n;
     }
-    if (m_streaming && m_buffer.size() >= FlushThreshold)
-        flushBuffer();
 }
 
 void CompoundFileWriter::patch(std::int64_t position, const char* data, std::int64_t size) {
@@ -94,24 +92,31 @@ void CompoundFileWriter::patch(std::int64_t position, const char* data, std::int
         m_device->seek(SectorSize + m_flushed);
     }
     if (onDevice < size)
-        std::copy(data + onDevice, data + size,
-                  m_buffer.data() + (position + onDevice - m_flushed));
+        std::copy(data + onDevice, data + size, m_buffer.get() + (position + onDevice - m_flushed));
 }
 
 bool CompoundFileWriter::flushBuffer() {
-    if (m_buffer.isEmpty() || failed())
-        return !failed();
-    if (!appendToDevice(m_buffer))
+    // After a failure the bytes are dropped; finish() reports it.
+    const std::int64_t used = m_used;
+    m_used = 0;
+    if (failed())
         return false;
-    m_flushed += m_buffer.size();
-    m_buffer.clear();
+    if (!m_streaming) {
+        // Large enough for ordinary sectors: the stream starts right after the header.
+        m_streaming = true;
+        if (!appendToDevice(QByteArray(SectorSize, '\0')))
+            return false;
+    }
+    if (!appendToDevice(m_buffer.get(), used))
+        return false;
+    m_flushed += used;
     return true;
 }
 
-bool CompoundFileWriter::appendToDevice(const QByteArray& bytes) {
+bool CompoundFileWriter::appendToDevice(const char* data, std::int64_t size) {
     if (failed())
         return false;
-    if (m_device->write(bytes) != bytes.size()) {
+    if (m_device->write(data, size) != size) {
         m_error = m_device->errorString();
         return false;
     }
@@ -131,7 +136,7 @@ bool CompoundFileWriter::writeAt(std::int64_t offset, const QByteArray& bytes) {
 bool CompoundFileWriter::finish() {
     if (failed())
         return false;
-    return m_streaming ? finishLarge() : finishSmall();
+    return m_size >= MiniStreamCutoff ? finishLarge() : finishSmall();
 }
 
 bool CompoundFileWriter::finishSmall() {
@@ -156,15 +161,14 @@ bool CompoundFileWriter::finishSmall() {
 
     QByteArray file = header(1, directoryStart, miniFatSectors ? miniFatStart : EndOfChain,
                              static_cast<std::uint32_t>(miniFatSectors), EndOfChain, 0, {fatStart});
-    QByteArray container = m_buffer;
-    container.append(QByteArray(containerSectors * SectorSize - m_size, '\0'));
-    file += container;
+    file.append(m_buffer.get(), m_used);
+    file.append(QByteArray(containerSectors * SectorSize - m_size, '\0'));
     if (miniFatSectors)
         file += table(miniFat);
     file += directory(containerSectors ? 0 : EndOfChain, static_cast<std::uint32_t>(containerBytes),
                       miniSectors ? 0 : EndOfChain);
     file += table(fat);
-    m_buffer.clear();
+    m_used = 0;
     return appendToDevice(file);
 }
 

@@ -15,6 +15,8 @@ class SharedStringTable {
 public:
     // The index of the text, adding it when new; every call counts one reference.
     std::uint32_t add(const QString& text);
+    // Counts one more reference to a text already added.
+    void addReference() { ++m_references; }
     qsizetype uniqueCount() const { return m_strings.size(); }
 
     void write(BiffRecordWriter& out) const;

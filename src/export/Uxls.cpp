@@ -17,7 +17,7 @@ bool IsXlsxName(const QString& fileName) {
     return fileName.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
 }
 
-ExportResult ExportWorkbook(const WorkbookData& data, const QString& fileName,
+ExportResult ExportWorkbook(LogSnapshot snapshot, const QString& fileName,
                             const ExportProgress& progress) {
     ReplacingFile target(fileName);
     if (!target.create())
@@ -25,12 +25,12 @@ ExportResult ExportWorkbook(const WorkbookData& data, const QString& fileName,
 
     ExportResult result;
     if (IsXlsxName(fileName)) {
-        result = XlsxWorkbookWriter::write(data, target.temporaryName(), progress);
+        result = XlsxWorkbookWriter::write(snapshot, target.temporaryName(), progress);
     } else {
         QFile file(target.temporaryName());
         if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
             return ExportResult::failure(file.errorString());
-        result = XlsWorkbookWriter::write(data, &file, progress);
+        result = XlsWorkbookWriter::write(snapshot, &file, progress);
         if (result.ok && !file.flush())
             result = ExportResult::failure(file.errorString());
         file.close();

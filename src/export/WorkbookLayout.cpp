@@ -1,6 +1,5 @@
 #include "WorkbookLayout.h"
 
-#include "WorkbookData.h"
 #include "measurement/RegionalSettings.h"
 
 #include <algorithm>
@@ -14,13 +13,6 @@ QStringList headerTexts() {
 
 QString sheetName(int sheetIndex) {
     return QStringLiteral("Лист%1").arg(sheetIndex + 1);
-}
-
-std::int64_t pointCount(const WorkbookData& data) {
-    std::int64_t n = data.timeLabels.size();
-    for (const QList<double>& column : data.values)
-        n = std::max<std::int64_t>(n, column.size());
-    return n;
 }
 
 int sheetCount(std::int64_t pointCount, std::int64_t sheetRows) {

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-struct WorkbookData;
-
 // What both workbook formats lay out: the header row, the columns, the formatting, and
 // how a log longer than one sheet continues on the next sheets.
 namespace WorkbookLayout {
@@ -16,6 +14,8 @@ namespace WorkbookLayout {
 constexpr int DataColumnCount = 7;
 constexpr int CentredColumnCount = 8;
 constexpr double ColumnWidth = 11.0;
+// The sheet's standard width, for column H.
+constexpr double StandardColumnWidth = 8.43;
 // The header fill, bright green.
 constexpr std::uint32_t HeaderFillRgb = 0x00FF00;
 
@@ -27,9 +27,6 @@ QStringList headerTexts();
 
 // Sheets are named as a Russian spreadsheet names new ones: Лист1, Лист2, ...
 QString sheetName(int sheetIndex);
-
-// The longest of the seven columns, in points.
-std::int64_t pointCount(const WorkbookData& data);
 
 // How many sheets of sheetRows rows (header included) hold pointCount points; an empty
 // log still has one sheet with its header.

@@ -9,6 +9,8 @@
 #include <QIODevice>
 #include <QList>
 
+#include <array>
+
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -203,13 +205,26 @@ QByteArray boundSheet(const QString& name) {
     return d;
 }
 
-QByteArray colInfo(std::uint16_t first, std::uint16_t last, double widthInCharacters) {
+// A width as the spreadsheet application stores it: in 256ths of a digit of the default
+// font with the cell's padding included, from the whole pixels the width in characters
+// takes (digits 7 pixels wide, 5 pixels of padding): 11 characters are 82 pixels, 2998.
+std::uint16_t storedWidth(double characters) {
+    constexpr int DigitPixels = 7;
+    constexpr int PaddingPixels = 5;
+    const int pixels = static_cast<int>(characters * DigitPixels + 0.5) + PaddingPixels;
+    return static_cast<std::uint16_t>(pixels * 256 / DigitPixels);
+}
+
+// A width set by hand is marked so; column H keeps the sheet's standard width unmarked,
+// as the .xlsx has it.
+QByteArray colInfo(std::uint16_t first, std::uint16_t last, double widthInCharacters,
+                   bool setByHand) {
     QByteArray d;
     LittleEndian::append16(d, first);
     LittleEndian::append16(d, last);
-    LittleEndian::append16(d, static_cast<std::uint16_t>(std::lround(widthInCharacters * 256)));
+    LittleEndian::append16(d, storedWidth(widthInCharacters));
     LittleEndian::append16(d, CentredXf);
-    LittleEndian::append16(d, 0);
+    LittleEndian::append16(d, setByHand ? 0x0002 : 0);
     LittleEndian::append16(d, 0);
     return d;
 }
@@ -300,12 +315,50 @@ void writeGlobals(BiffRecordWriter& out, int sheets, const SharedStringTable& st
     out.record(Record::Eof, {});
 }
 
+constexpr std::uint32_t NoString = 0xFFFFFFFF;
+
+// Adds every label to the string table and returns each label's index by the second of
+// the day: a label's text depends on nothing else, so it is made once, where it first
+// occurs.
+std::vector<std::uint32_t> addLabels(const LogSnapshot& snapshot, SharedStringTable& strings) {
+    std::vector<std::uint32_t> bySecond(86400, NoString);
+    for (qsizetype k = 0; k < snapshot.labelCount(); ++k) {
+        std::uint32_t& index = bySecond[static_cast<std::size_t>(snapshot.secondOfDay(k))];
+        if (index == NoString)
+            index = strings.add(snapshot.label(k));
+        else
+            strings.addReference();
+    }
+    return bySecond;
+}
+
+void writeSheetHead(BiffRecordWriter& out, std::int64_t rows) {
+    using namespace WorkbookLayout;
+    out.record(Record::Bof, bof(0x0010));
+    out.record(Record::PrintHeaders, u16(0));
+    out.record(Record::PrintGridlines, u16(0));
+    out.record(Record::GridSet, u16(1));
+    out.record(Record::Guts, u16s({0, 0, 0, 0}));
+    out.record(Record::DefaultRowHeight, u16s({0, 255}));
+    out.record(Record::WsBool, u16(0x04C1)); // outline symbols, automatic page breaks
+    out.record(Record::Header, {});
+    out.record(Record::Footer, {});
+    out.record(Record::HCenter, u16(0));
+    out.record(Record::VCenter, u16(0));
+    out.record(Record::DefColWidth, u16(8));
+    out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth, true));
+    // Column H is only centred; it keeps the sheet's standard width.
+    out.record(Record::ColInfo,
+               colInfo(DataColumnCount, CentredColumnCount - 1, StandardColumnWidth, false));
+    out.record(Record::Dimensions, dimensions(static_cast<std::uint32_t>(rows), DataColumnCount));
+}
+
 } // namespace
 
-ExportResult XlsWorkbookWriter::write(const WorkbookData& data, QIODevice* device,
+ExportResult XlsWorkbookWriter::write(LogSnapshot& snapshot, QIODevice* device,
                                       const ExportProgress& progress) {
     using namespace WorkbookLayout;
-    const std::int64_t points = pointCount(data);
+    const std::int64_t points = snapshot.rowCount();
     const int sheets = sheetCount(points, XlsSheetRows);
 
     SharedStringTable strings;
@@ -314,40 +367,23 @@ ExportResult XlsWorkbookWriter::write(const WorkbookData& data, QIODevice* devic
     for (int s = 0; s < sheets; ++s)
         for (const QString& h : headers)
             headerIndex.append(strings.add(h));
-    std::vector<std::uint32_t> labelIndex;
-    labelIndex.reserve(data.timeLabels.size());
-    for (const QString& label : data.timeLabels)
-        labelIndex.push_back(strings.add(label));
+    const std::vector<std::uint32_t> labelIndex = addLabels(snapshot, strings);
 
     CompoundFileWriter stream(device);
     BiffRecordWriter out(stream);
     QList<std::int64_t> sheetOffsetPositions;
     writeGlobals(out, sheets, strings, sheetOffsetPositions);
 
-    const double date = dateSerial(data.date);
-    std::int64_t done = 0;
+    const double date = dateSerial(snapshot.date());
+    std::array<qsizetype, LogSnapshot::ValueColumns> valueCounts{};
+    for (int c = 0; c < LogSnapshot::ValueColumns; ++c)
+        valueCounts[static_cast<std::size_t>(c)] = snapshot.valueCount(c);
+    const qsizetype labelCount = snapshot.labelCount();
     for (int s = 0; s < sheets; ++s) {
         out.patch32(sheetOffsetPositions.at(s), static_cast<std::uint32_t>(out.position()));
         const std::int64_t first = firstPointOfSheet(s, XlsSheetRows);
         const std::int64_t count = pointsOnSheet(s, points, XlsSheetRows);
-
-        out.record(Record::Bof, bof(0x0010));
-        out.record(Record::PrintHeaders, u16(0));
-        out.record(Record::PrintGridlines, u16(0));
-        out.record(Record::GridSet, u16(1));
-        out.record(Record::Guts, u16s({0, 0, 0, 0}));
-        out.record(Record::DefaultRowHeight, u16s({0, 255}));
-        out.record(Record::WsBool, u16(0x04C1)); // outline symbols, automatic page breaks
-        out.record(Record::Header, {});
-        out.record(Record::Footer, {});
-        out.record(Record::HCenter, u16(0));
-        out.record(Record::VCenter, u16(0));
-        out.record(Record::DefColWidth, u16(8));
-        out.record(Record::ColInfo, colInfo(0, DataColumnCount - 1, ColumnWidth));
-        // Column H is only centred; it keeps the standard width.
-        out.record(Record::ColInfo, colInfo(DataColumnCount, CentredColumnCount - 1, 8.43));
-        out.record(Record::Dimensions,
-                   dimensions(static_cast<std::uint32_t>(count + 1), DataColumnCount));
+        writeSheetHead(out, count + 1);
 
         out.number(0, 0, DateXf, date);
         for (int c = 0; c < headers.size(); ++c)
@@ -356,22 +392,29 @@ ExportResult XlsWorkbookWriter::write(const WorkbookData& data, QIODevice* devic
         for (std::int64_t r = 0; r < count; ++r) {
             const std::int64_t k = first + r;
             const auto row = static_cast<std::uint16_t>(r + 1);
-            if (k < static_cast<std::int64_t>(labelIndex.size()))
-                out.labelSst(row, 0, CentredXf, labelIndex[static_cast<std::size_t>(k)]);
-            for (int c = 0; c < 6; ++c) {
-                const QList<double>& column = data.values.at(c);
+            if (k < labelCount)
+                out.labelSst(row, 0, CentredXf,
+                             labelIndex[static_cast<std::size_t>(snapshot.secondOfDay(k))]);
+            for (int c = 0; c < LogSnapshot::ValueColumns; ++c) {
+                if (k >= valueCounts[static_cast<std::size_t>(c)])
+                    continue;
                 // A number the format cannot hold (not finite) leaves the cell empty.
-                if (k < column.size() && std::isfinite(column.at(k)))
-                    out.number(row, static_cast<std::uint16_t>(c + 1), CentredXf, column.at(k));
+                const double v = snapshot.value(c, k);
+                if (std::isfinite(v))
+                    out.number(row, static_cast<std::uint16_t>(c + 1), CentredXf, v);
             }
-            if (progress && (++done % ProgressStep) == 0)
-                progress(static_cast<double>(done) / static_cast<double>(points));
+            if (((k + 1) % ProgressStep) == 0) {
+                snapshot.releaseRowsBefore(k + 1);
+                if (progress)
+                    progress(static_cast<double>(k + 1) / static_cast<double>(points));
+            }
         }
         out.record(Record::Window2, window2(s == 0));
         out.record(Record::Eof, {});
         if (stream.failed())
             break;
     }
+    snapshot.releaseRowsBefore(points);
     if (!stream.finish())
         return ExportResult::failure(stream.errorString());
     if (progress)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "WorkbookData.h"
+#include "ExportResult.h"
+#include "LogSnapshot.h"
 
 #include <QString>
 
@@ -11,7 +12,8 @@ class QIODevice;
 // many sheets as they need, each with the header row.
 class XlsWorkbookWriter {
 public:
-    // The device must be open for writing, empty and seekable.
-    static ExportResult write(const WorkbookData& data, QIODevice* device,
+    // The device must be open for writing, empty and seekable. The rows of the snapshot
+    // are released as they are written.
+    static ExportResult write(LogSnapshot& snapshot, QIODevice* device,
                               const ExportProgress& progress = {});
 };

@@ -68,10 +68,10 @@ QString reasonOf(lxw_error error, int systemError) {
 
 } // namespace
 
-ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& fileName,
+ExportResult XlsxWorkbookWriter::write(LogSnapshot& snapshot, const QString& fileName,
                                        const ExportProgress& progress) {
     using namespace WorkbookLayout;
-    const std::int64_t points = pointCount(data);
+    const std::int64_t points = snapshot.rowCount();
     const int sheets = sheetCount(points, XlsxSheetRows);
 
     lxw_workbook_options options{};
@@ -85,10 +85,9 @@ ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& 
     QList<QByteArray> headers;
     for (const QString& h : headerTexts())
         headers.append(h.toUtf8());
-    const double date = dateSerial(data.date);
+    const double date = dateSerial(snapshot.date());
 
     lxw_error error = LXW_NO_ERROR;
-    std::int64_t done = 0;
     for (int s = 0; s < sheets && error == LXW_NO_ERROR; ++s) {
         lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName(s).toUtf8().constData());
         if (!sheet) {
@@ -97,7 +96,7 @@ ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& 
             break;
         }
         worksheet_set_column(sheet, 0, DataColumnCount - 1, ColumnWidth, formats.centred);
-        worksheet_set_column(sheet, DataColumnCount, CentredColumnCount - 1, LXW_DEF_COL_WIDTH,
+        worksheet_set_column(sheet, DataColumnCount, CentredColumnCount - 1, StandardColumnWidth,
                              formats.centred);
 
         worksheet_write_number(sheet, 0, 0, date, formats.date);
@@ -111,20 +110,26 @@ ExportResult XlsxWorkbookWriter::write(const WorkbookData& data, const QString& 
         for (std::int64_t r = 0; r < count && error == LXW_NO_ERROR; ++r) {
             const std::int64_t k = first + r;
             const auto row = static_cast<lxw_row_t>(r + 1);
-            if (k < data.timeLabels.size()) {
-                const QByteArray label = data.timeLabels.at(k).toUtf8();
+            if (k < snapshot.labelCount()) {
+                const QByteArray label = snapshot.label(k).toUtf8();
                 error = worksheet_write_string(sheet, row, 0, label.constData(), formats.centred);
             }
-            for (int c = 0; c < 6 && error == LXW_NO_ERROR; ++c) {
-                const QList<double>& column = data.values.at(c);
-                if (k < column.size() && std::isfinite(column.at(k)))
-                    error = worksheet_write_number(sheet, row, static_cast<lxw_col_t>(c + 1),
-                                                   column.at(k), formats.centred);
+            for (int c = 0; c < LogSnapshot::ValueColumns && error == LXW_NO_ERROR; ++c) {
+                if (k >= snapshot.valueCount(c))
+                    continue;
+                const double v = snapshot.value(c, k);
+                if (std::isfinite(v))
+                    error = worksheet_write_number(sheet, row, static_cast<lxw_col_t>(c + 1), v,
+                                                   formats.centred);
             }
-            if (progress && (++done % ProgressStep) == 0)
-                progress(CellShare * static_cast<double>(done) / static_cast<double>(points));
+            if (((k + 1) % ProgressStep) == 0) {
+                snapshot.releaseRowsBefore(k + 1);
+                if (progress)
+                    progress(CellShare * static_cast<double>(k + 1) / static_cast<double>(points));
+            }
         }
     }
+    snapshot.releaseRowsBefore(points);
     if (error != LXW_NO_ERROR) {
         // Closing is the only way to free the workbook; what it writes is thrown away.
         workbook_close(book);

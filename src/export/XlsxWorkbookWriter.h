@@ -1,6 +1,7 @@
 #pragma once
 
-#include "WorkbookData.h"
+#include "ExportResult.h"
+#include "LogSnapshot.h"
 
 #include <QString>
 
@@ -9,7 +10,8 @@
 // as many sheets as they need, each with the header row.
 class XlsxWorkbookWriter {
 public:
-    // Writes (and replaces) fileName.
-    static ExportResult write(const WorkbookData& data, const QString& fileName,
+    // Writes (and replaces) fileName. The rows of the snapshot are released as they are
+    // written.
+    static ExportResult write(LogSnapshot& snapshot, const QString& fileName,
                               const ExportProgress& progress = {});
 };

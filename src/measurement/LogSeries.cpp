@@ -6,13 +6,6 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-// The same product RoundToTenth forms, so a decoded Y equals the rounded value exactly.
-double fromTenths(qint32 q) {
-    return static_cast<double>(static_cast<long double>(q) * 0.1L);
-}
-} // namespace
-
 void LogSeries::append(double value, qint32 seconds) {
     const double r = RoundToTenth(value);
     qint32 q = OutlierMark;
@@ -51,10 +44,14 @@ void LogSeries::clear() {
 }
 
 double LogSeries::y(qsizetype i) const {
-    const qint32 q = m_chunks[static_cast<std::size_t>(i / ChunkSize)]->tenths[i % ChunkSize];
+    const qint32 q = tenths(i);
     if (q == OutlierMark)
         return m_outliers.at(i);
     return fromTenths(q);
+}
+
+qint32 LogSeries::tenths(qsizetype i) const {
+    return m_chunks[static_cast<std::size_t>(i / ChunkSize)]->tenths[i % ChunkSize];
 }
 
 qint32 LogSeries::seconds(qsizetype i) const {

@@ -26,6 +26,16 @@ public:
     double y(qsizetype i) const;
     qint32 seconds(qsizetype i) const;
 
+    // The stored form of a Y, for compact copies of the log: whole tenths, or OutlierMark
+    // for a Y beyond what 32-bit tenths hold or not a number (y() has those).
+    static constexpr qint32 OutlierMark = std::numeric_limits<qint32>::min();
+    qint32 tenths(qsizetype i) const;
+    // The Y of whole tenths: the same product RoundToTenth forms, so a decoded Y equals
+    // the rounded value exactly.
+    static double fromTenths(qint32 q) {
+        return static_cast<double>(static_cast<long double>(q) * 0.1L);
+    }
+
     // Smallest and largest Y; 0 for an empty series.
     double minY() const { return m_min; }
     double maxY() const { return m_max; }
@@ -40,9 +50,6 @@ private:
         qint32 seconds[ChunkSize];
         bool hasOutliers = false;
     };
-
-    // Marks a Y kept in m_outliers: beyond what 32-bit tenths hold, or not a number.
-    static constexpr qint32 OutlierMark = std::numeric_limits<qint32>::min();
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;
     std::unordered_map<qsizetype, double> m_outliers;

@@ -38,9 +38,12 @@ QDateTime MeasurementLog::time(int series, qsizetype i) const {
 }
 
 QTime MeasurementLog::timeOfDay(int series, qsizetype i) const {
+    return QTime::fromMSecsSinceStartOfDay(secondOfDay(series, i) * 1000);
+}
+
+int MeasurementLog::secondOfDay(int series, qsizetype i) const {
     const qint64 seconds = m_series[index(series)].seconds(i);
-    const qint64 ofDay = ((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay;
-    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000));
+    return static_cast<int>(((seconds % SecondsPerDay) + SecondsPerDay) % SecondsPerDay);
 }
 
 QString MeasurementLog::TimeLabel(int series, qsizetype i) const {

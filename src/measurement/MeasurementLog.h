@@ -29,6 +29,8 @@ public:
     QDateTime time(int series, qsizetype i) const;
     // The point's time of day; cheap, unlike a full local date and time.
     QTime timeOfDay(int series, qsizetype i) const;
+    // The same as seconds since midnight, 0 to 86399.
+    int secondOfDay(int series, qsizetype i) const;
     // The point's label: its time of day in the regional long time format.
     QString TimeLabel(int series, qsizetype i) const;
 

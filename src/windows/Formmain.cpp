@@ -6,6 +6,7 @@
 #include "LogGraph.h"
 #include "PointReadout.h"
 #include "TimeLabelTicker.h"
+#include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
 #include "measurement/VisiblePointCount.h"
 
@@ -23,7 +24,6 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QThread>
 #include <QTimer>
 #include <qcustomplot.h>
 
@@ -76,6 +76,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         QMessageBox::information(this, title, text);
     };
     Beeper = new AlarmTone(this);
+    m_export = new ExportJob(this);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -102,10 +103,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
 
 TFMain::~TFMain() {
     // A workbook being written is finished, not cut off.
-    if (m_exportThread) {
-        m_exportThread->wait();
-        delete m_exportThread;
-    }
+    m_export->wait();
     // The printer is no child object; its dialog goes first since it refers to it.
     delete PrinterSetupDialog;
     delete Printer;

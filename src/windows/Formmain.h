@@ -19,10 +19,10 @@ class QLabel;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
-class QThread;
 class QTimer;
 class AlarmTone;
 class ChartMouse;
+class ExportJob;
 class LogGraph;
 class TimeLabelTicker;
 class ColourSwatch;
@@ -127,6 +127,9 @@ public:
 
     // Waits for an export under way (tests, program end).
     void waitForExport();
+    // Shows and logs one poll's values; PollInstrument's second half, open to benchmarks
+    // that drive polls without a port.
+    void showPoll(const PollReading& reading);
 
 signals:
     void exportFinished(bool ok);
@@ -176,7 +179,6 @@ private:
     QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
     void endRunWithoutAnswer();
-    void showPoll(const PollReading& reading);
     void showMeasured(Channel c, float accepted);
     void showOptical(Channel c, float mantissa, float rangeCode);
     void testLimits(Channel c, float value);
@@ -194,7 +196,7 @@ private:
     void toggle(QWidget* window);
     QDateTime now() const;
 
-    QThread* m_exportThread = nullptr;
+    ExportJob* m_export = nullptr;
     QSharedPointer<TimeLabelTicker> m_timeTicker;
     ChartMouse* m_chartMouse = nullptr;
     QLabel* m_viewHeldNote = nullptr; // says that polls no longer move the held view

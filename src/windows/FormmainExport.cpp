@@ -2,66 +2,18 @@
 #include "Formmain.h"
 #include "export/ChartImage.h"
 #include "export/ChartPrint.h"
+#include "export/ExportJob.h"
 #include "export/Uxls.h"
-#include "measurement/RegionalSettings.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QThread>
 #include <qcustomplot.h>
 
-namespace {
-
-// The log as it stood when the export began: plain copies, cheap to take on the
-// user-interface thread; the labels are formatted on the export thread.
-struct LogSnapshot {
-    QDate date;
-    std::vector<QTime> labelTimes;
-    std::array<std::vector<double>, 6> values;
-};
-
-constexpr int ExportedSeries[6] = {0, 1, 4, 7, 8, 9}; // t, RH, V, E, L, UV
-
-LogSnapshot takeSnapshot(const MeasurementLog& log, const QDate& date) {
-    LogSnapshot s;
-    s.date = date;
-    const int labelSeries = 4; // column A follows the air-speed series
-    const qsizetype n = log.count(labelSeries);
-    s.labelTimes.reserve(static_cast<std::size_t>(n));
-    for (qsizetype i = 0; i < n; ++i)
-        s.labelTimes.push_back(log.timeOfDay(labelSeries, i));
-    for (int c = 0; c < 6; ++c) {
-        const int series = ExportedSeries[c];
-        auto& column = s.values[static_cast<std::size_t>(c)];
-        const qsizetype count = log.count(series);
-        column.reserve(static_cast<std::size_t>(count));
-        for (qsizetype i = 0; i < count; ++i)
-            column.push_back(log.y(series, i));
-    }
-    return s;
-}
-
-WorkbookData toWorkbook(const LogSnapshot& s) {
-    WorkbookData d;
-    d.date = s.date;
-    d.timeLabels.reserve(static_cast<qsizetype>(s.labelTimes.size()));
-    const QString format = RegionalSettings::longTimeFormat();
-    const QLocale locale = RegionalSettings::locale();
-    for (const QTime& t : s.labelTimes)
-        d.timeLabels << locale.toString(t, format);
-    for (std::size_t c = 0; c < 6; ++c)
-        d.values[c] = QList<double>(s.values[c].begin(), s.values[c].end());
-    return d;
-}
-
-} // namespace
-
 void TFMain::EXL1Click() {
-    if (m_exportThread) {
+    if (m_export->isBusy()) {
         ShowMessage(QApplication::applicationName(),
                     QStringLiteral("Сохранение предыдущего файла ещё не закончено."));
         return;
@@ -76,9 +28,6 @@ void TFMain::EXL1Click() {
 }
 
 void TFMain::ExportToWorkbook(const QString& fileName) {
-    auto snapshot = std::make_shared<LogSnapshot>(takeSnapshot(Log, now().date()));
-    auto result = std::make_shared<ExportResult>();
-
     // A long export shows its progress after half a second; polls go on meanwhile.
     auto* progress =
         new QProgressDialog(QStringLiteral("Сохранение ..."), QString(), 0, 1000, this);
@@ -87,35 +36,28 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     progress->setAutoClose(false);
     progress->setAutoReset(false);
     progress->setValue(0);
-
-    QPointer<QProgressDialog> guard(progress);
-    m_exportThread = QThread::create([snapshot, result, fileName, guard] {
-        const WorkbookData data = toWorkbook(*snapshot);
-        *result = ExportWorkbook(data, fileName, [guard](double fraction) {
-            QMetaObject::invokeMethod(
-                guard,
-                [guard, fraction] {
-                    if (guard)
-                        guard->setValue(static_cast<int>(fraction * 1000));
-                },
-                Qt::QueuedConnection);
-        });
-    });
-    connect(m_exportThread, &QThread::finished, this, [this, result, fileName, progress] {
-        progress->deleteLater();
-        m_exportThread->deleteLater();
-        m_exportThread = nullptr;
-        if (!result->ok)
-            ShowMessage(QApplication::applicationName(),
-                        SaveFailureMessage(fileName, result->reason));
-        emit exportFinished(result->ok);
-    });
-    m_exportThread->start();
+    connect(m_export, &ExportJob::progress, progress,
+            [progress](double fraction) { progress->setValue(static_cast<int>(fraction * 1000)); });
+    if (!m_export->start(Log, now().date(), fileName)) {
+        delete progress;
+        return;
+    }
+    // The end comes through this thread's event loop, never before this connection.
+    connect(
+        m_export, &ExportJob::finished, this,
+        [this, progress, fileName](bool ok) {
+            // Gone before any message, which it would otherwise cover.
+            delete progress;
+            if (!ok)
+                ShowMessage(QApplication::applicationName(),
+                            SaveFailureMessage(fileName, m_export->result().reason));
+            emit exportFinished(ok);
+        },
+        Qt::SingleShotConnection);
 }
 
 void TFMain::waitForExport() {
-    if (m_exportThread)
-        m_exportThread->wait();
+    m_export->wait();
 }
 
 void TFMain::BMP1Click() {

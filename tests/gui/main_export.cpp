@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,7 @@ namespace {
 struct Message {
     QString title;
     QString text;
+    bool underProgressWindow; // a progress window was still shown over it
 };
 
 // What a save dialog looked like when the command showed it.
@@ -105,9 +107,10 @@ class MainExport : public QObject {
     QList<Message> m_messages;
     DialogSeen m_dialog;
 
-    // A 61 (climatic and illuminance/luminance) found on COM1.
-    void detect() {
-        m_replies.model = 0x3D;
+    // By default a 61 (climatic and illuminance/luminance) found on COM1.
+    void detect(std::uint8_t model = 0x3D, std::uint8_t head = 2) {
+        m_replies.model = model;
+        m_replies.head = head;
         m_instrument->answerLikeInstrument(m_replies);
         ComPort.PortNumber = 1;
         ComPort.InstrumentFound.store(1);
@@ -128,16 +131,8 @@ class MainExport : public QObject {
         }
     }
     // The workbook the log stands for now, as the export must write it.
-    WorkbookData logAsWorkbook() const {
-        WorkbookData data;
-        data.date = m_now.date();
-        for (qsizetype k = 0; k < FMain->Log.count(4); ++k)
-            data.timeLabels << FMain->Log.TimeLabel(4, k);
-        const int exported[6] = {0, 1, 4, 7, 8, 9};
-        for (std::size_t c = 0; c < 6; ++c)
-            for (qsizetype k = 0; k < FMain->Log.count(exported[c]); ++k)
-                data.values[c] << FMain->Log.y(exported[c], k);
-        return data;
+    ReadBack::Expected logAsWorkbook() const {
+        return ReadBack::expectedFrom(FMain->Log, m_now.date());
     }
     // A dialog "run" that notes what was proposed and then picks fileName (or cancels).
     std::function<bool(QFileDialog*)> choose(const QString& fileName) {
@@ -168,6 +163,9 @@ class MainExport : public QObject {
         QSignalSpy finished(FMain, &TFMain::exportFinished);
         FMain->RunFileDialog = choose(fileName);
         FMain->EXL1Click();
+        // As a long export shows it after half a second.
+        if (auto* progress = FMain->findChild<QProgressDialog*>())
+            progress->show();
         if (!finished.wait(60000) || finished.size() != 1)
             return false;
         *ok = finished.first().first().toBool();
@@ -180,6 +178,7 @@ class MainExport : public QObject {
                  qPrintable(m_messages.first().text));
         QVERIFY2(m_messages.first().text.contains(QDir::toNativeSeparators(fileName)),
                  qPrintable(m_messages.first().text));
+        QVERIFY(!m_messages.first().underProgressWindow);
     }
 
 private slots:
@@ -193,7 +192,10 @@ private slots:
         m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0));
         FMain->Clock = [this] { return m_now; };
         FMain->ShowMessage = [this](const QString& title, const QString& text) {
-            m_messages.append({title, text});
+            const auto progress = FMain->findChildren<QProgressDialog*>();
+            m_messages.append({title, text,
+                               std::any_of(progress.begin(), progress.end(),
+                                           [](auto* p) { return p->isVisible(); })});
         };
         FMain->RunPrintDialog = [](QPrintDialog*) {
             qWarning("a print dialog was shown");
@@ -207,17 +209,27 @@ private slots:
         m_forms.reset();
     }
 
+    // Column A follows the air speed whatever the instrument measures: with it alone,
+    // and without it (then column A stays empty).
     void workbookReadsBackAsTheLog_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("xls") << "log.xls";
-        QTest::newRow("xlsx") << "log.xlsx";
-        QTest::newRow("any other name is xls") << "log.dat";
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("head");
+        QTest::newRow("xls") << "log.xls" << 0x3D << 2;
+        QTest::newRow("xlsx") << "log.xlsx" << 0x3D << 2;
+        QTest::newRow("any other name is xls") << "log.dat" << 0x3D << 2;
+        QTest::newRow("xls, air speed only") << "log.xls" << 0x32 << 2;
+        QTest::newRow("xlsx, no air speed") << "log.xlsx" << 0x41 << 1;
     }
     void workbookReadsBackAsTheLog() {
         QFETCH(QString, name);
+        QFETCH(int, model);
+        QFETCH(int, head);
+        if (model != m_replies.model)
+            detect(static_cast<std::uint8_t>(model), static_cast<std::uint8_t>(head));
         poll(5);
-        const WorkbookData before = logAsWorkbook();
-        QVERIFY(before.timeLabels.size() == 5 && before.values[3].size() == 5);
+        const ReadBack::Expected before = logAsWorkbook();
+        QCOMPARE(ReadBack::rowCount(before), 5);
         QTemporaryDir dir;
         const QString fileName = dir.filePath(name);
 
@@ -235,8 +247,8 @@ private slots:
                                                       : WorkbookLayout::XlsSheetRows,
                                  QStringLiteral("dd.mm.yyyy"));
         // The export only reads the log.
-        const WorkbookData after = logAsWorkbook();
-        QCOMPARE(after.timeLabels, before.timeLabels);
+        const ReadBack::Expected after = logAsWorkbook();
+        QCOMPARE(after.labels, before.labels);
         for (std::size_t c = 0; c < 6; ++c)
             QCOMPARE(after.values[c], before.values[c]);
     }
@@ -245,7 +257,7 @@ private slots:
     // it is written.
     void pollsDuringTheExportStayOutOfTheFile() {
         poll(4);
-        const WorkbookData atCommand = logAsWorkbook();
+        const ReadBack::Expected atCommand = logAsWorkbook();
         QTemporaryDir dir;
         const QString fileName = dir.filePath(QStringLiteral("log.xls"));
         QSignalSpy finished(FMain, &TFMain::exportFinished);

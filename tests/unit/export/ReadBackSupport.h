@@ -4,6 +4,7 @@
 // of a workbook read back against the log it came from.
 #include "export/Uxls.h"
 #include "export/WorkbookLayout.h"
+#include "measurement/MeasurementLog.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -15,30 +16,85 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 
 namespace ReadBack {
 
-struct Lengths {
-    qsizetype labels;
-    std::array<qsizetype, 6> values;
-};
+// The series of columns B to G (t, RH, V, E, L, UV); column A holds the labels of V.
+constexpr int ExportedSeries[6] = {0, 1, 4, 7, 8, 9};
+constexpr int LabelSeries = 4;
+
+// Points per column B to G.
+using Lengths = std::array<qsizetype, 6>;
 
 inline Lengths uniform(qsizetype n) {
-    return {n, {n, n, n, n, n, n}};
+    return {n, n, n, n, n, n};
 }
 
-// Values as the log holds them: tenths, some negative, some large, one per column apart.
-inline WorkbookData makeLog(const Lengths& lengths, const QString& labelSuffix = {}) {
-    WorkbookData data;
-    data.date = QDate(2026, 12, 7);
-    const QTime start(0, 0, 0);
-    for (qsizetype k = 0; k < lengths.labels; ++k)
-        data.timeLabels.append(start.addSecs(static_cast<int>(k)).toString(u"HH:mm:ss") +
-                               labelSuffix);
-    for (int c = 0; c < 6; ++c)
-        for (qsizetype k = 0; k < lengths.values[c]; ++k)
-            data.values[c].append(static_cast<double>((k * 7 + c * 131) % 20001 - 400) / 10.0);
-    return data;
+// The date of A1 in the tests.
+inline QDate day() {
+    return QDate(2026, 12, 7);
+}
+
+// Polls a second apart from midnight. Values as the log holds them: tenths, some
+// negative, some large, one per column apart; L has a value the workbook cannot hold
+// (an empty cell) and UV one too large for the log's tenths.
+inline void fillLog(MeasurementLog& log, const Lengths& lengths) {
+    const qsizetype n = *std::max_element(lengths.begin(), lengths.end());
+    for (qsizetype k = 0; k < n; ++k) {
+        const QDateTime when(day(), QTime(0, 0).addSecs(static_cast<int>(k)));
+        for (int c = 0; c < 6; ++c) {
+            if (k >= lengths[static_cast<std::size_t>(c)])
+                continue;
+            double v = static_cast<double>((k * 7 + c * 131) % 20001 - 400) / 10.0;
+            if (k == 1 && c == 4)
+                v = -std::numeric_limits<double>::infinity();
+            if (k == 2 && c == 5)
+                v = 3.5e9;
+            log.append(ExportedSeries[c], v, when);
+        }
+    }
+}
+
+// Regional settings whose time labels go beyond Latin-1 (13時05分07秒), and the number
+// format their short date gives A1.
+inline QLocale wideLabels() {
+    return QLocale(QLocale::Japanese, QLocale::Japan);
+}
+inline QString wideLabelsDateFormat() {
+    return QStringLiteral("yyyy/mm/dd");
+}
+
+// Exports the log as it stands, labels in the regional settings as they are now.
+inline ExportResult exportLog(const MeasurementLog& log, const QString& fileName,
+                              const ExportProgress& progress = {}) {
+    return ExportWorkbook(LogSnapshot::take(log, day()), fileName, progress);
+}
+
+// The workbook a log stands for, as the export must write it.
+struct Expected {
+    QDate date;
+    QStringList labels;
+    std::array<QList<double>, 6> values;
+};
+
+inline Expected expectedFrom(const MeasurementLog& log, const QDate& date) {
+    Expected e;
+    e.date = date;
+    for (qsizetype k = 0; k < log.count(LabelSeries); ++k)
+        e.labels << log.TimeLabel(LabelSeries, k);
+    for (std::size_t c = 0; c < 6; ++c)
+        for (qsizetype k = 0; k < log.count(ExportedSeries[c]); ++k)
+            e.values[c] << log.y(ExportedSeries[c], k);
+    return e;
+}
+
+inline qint64 rowCount(const Expected& e) {
+    qint64 n = e.labels.size();
+    for (const QList<double>& column : e.values)
+        n = std::max<qint64>(n, column.size());
+    return n;
 }
 
 inline QString script(const QString& fileName) {
@@ -61,10 +117,13 @@ inline QStringList fileNames(const QString& folder) {
 }
 
 // Fails the current test on the first difference.
-inline void verifyWorkbook(const QJsonObject& book, const WorkbookData& data, qint64 sheetRows,
+inline void verifyWorkbook(const QJsonObject& book, const Expected& data, qint64 sheetRows,
                            const QString& dateFormat) {
+    // The records themselves, which the .xls reader forgives.
+    const QJsonArray problems = book.value(u"recordProblems").toArray();
+    QVERIFY2(problems.isEmpty(), QJsonDocument(problems).toJson().constData());
     const QJsonArray sheets = book.value(u"sheets").toArray();
-    const qint64 points = WorkbookLayout::pointCount(data);
+    const qint64 points = rowCount(data);
     QCOMPARE(sheets.size(), WorkbookLayout::sheetCount(points, sheetRows));
     const QStringList headers = WorkbookLayout::headerTexts();
 
@@ -76,7 +135,8 @@ inline void verifyWorkbook(const QJsonObject& book, const WorkbookData& data, qi
         const QJsonArray header = sheet.value(u"header").toArray();
         QCOMPARE(header.size(), 7);
         const QJsonObject a1 = header.at(0).toObject();
-        QCOMPARE(a1.value(u"date").toArray(), (QJsonArray{2026, 12, 7}));
+        QCOMPARE(a1.value(u"date").toArray(),
+                 (QJsonArray{data.date.year(), data.date.month(), data.date.day()}));
         QCOMPARE(a1.value(u"format").toString(), dateFormat);
         for (int c = 0; c < 7; ++c) {
             const QJsonObject cell = header.at(c).toObject();
@@ -88,14 +148,13 @@ inline void verifyWorkbook(const QJsonObject& book, const WorkbookData& data, qi
                      (QJsonArray{"thin", "thin", "thin", "thin"}));
         }
 
-        // Columns A..G 11 wide, A..H centred.
+        // Columns A..G 11 wide, H as wide as the sheet's standard, A..H centred.
         const QJsonArray columnInfo = sheet.value(u"columnInfo").toArray();
         for (int c = 0; c < 8; ++c) {
             const QJsonObject info = columnInfo.at(c).toObject();
             QVERIFY2(!info.isEmpty(), qPrintable(QStringLiteral("column %1").arg(c)));
             QCOMPARE(info.value(u"align").toString(), QStringLiteral("center"));
-            if (c < 7)
-                QCOMPARE(info.value(u"width").toDouble(), 11.0);
+            QCOMPARE(info.value(u"width").toDouble(), c < 7 ? 11.0 : 8.43);
         }
 
         // Data cells: centred, no fill, no frame.
@@ -113,16 +172,19 @@ inline void verifyWorkbook(const QJsonObject& book, const WorkbookData& data, qi
             return std::clamp<qint64>(size - first, 0, sheetRows - 1);
         };
         const QJsonArray labels = columns.at(0).toArray();
-        QCOMPARE(labels.size(), expectedLength(data.timeLabels.size()));
+        QCOMPARE(labels.size(), expectedLength(data.labels.size()));
         for (qsizetype r = 0; r < labels.size(); ++r)
-            QCOMPARE(labels.at(r).toArray(), (QJsonArray{"text", data.timeLabels.at(first + r)}));
+            QCOMPARE(labels.at(r).toArray(), (QJsonArray{"text", data.labels.at(first + r)}));
         for (int c = 0; c < 6; ++c) {
             const QJsonArray values = columns.at(c + 1).toArray();
             QCOMPARE(values.size(), expectedLength(data.values[c].size()));
             for (qsizetype r = 0; r < values.size(); ++r) {
-                QVERIFY2(values.at(r).isDouble(),
+                const double v = data.values[c].at(first + r);
+                // A number the workbook cannot hold leaves its cell empty.
+                QVERIFY2(std::isfinite(v) ? values.at(r).isDouble() : values.at(r).isNull(),
                          qPrintable(QStringLiteral("column %1 row %2").arg(c + 1).arg(r + 2)));
-                QCOMPARE(values.at(r).toDouble(), data.values[c].at(first + r));
+                if (std::isfinite(v))
+                    QCOMPARE(values.at(r).toDouble(), v);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "export/WorkbookLayout.h"
+#include "export/LogSnapshot.h"
 #include "export/Uxls.h"
+#include "measurement/MeasurementLog.h"
 #include "measurement/RegionalSettings.h"
 
 #include <QTest>
@@ -49,14 +51,34 @@ private slots:
         QCOMPARE(next, points);
     }
 
-    void pointCountIsTheLongestColumn() {
-        WorkbookData data;
-        QCOMPARE(pointCount(data), 0);
-        data.values[4] = {1, 2, 3};
-        data.timeLabels = {QStringLiteral("a")};
-        QCOMPARE(pointCount(data), 3);
-        data.timeLabels = {"a", "b", "c", "d"};
-        QCOMPARE(pointCount(data), 4);
+    // The export holds the log once more only in the log's own form, four bytes a cell
+    // and no text per row, and gives back what it has written.
+    void snapshotIsCompactAndReadsAsTheLog() {
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        const qsizetype rows = 70000;
+        const QDateTime start(QDate(2026, 12, 7), QTime(23, 0));
+        for (qsizetype k = 0; k < rows; ++k) {
+            const QDateTime when = start.addSecs(k);
+            for (int series : {0, 1, 4, 7, 8, 9})
+                log.append(series, static_cast<double>(k % 977) / 10.0 - series, when);
+        }
+        log.append(0, 1.5, start); // column B one row longer than the labels
+        LogSnapshot snapshot = LogSnapshot::take(log, QDate(2026, 12, 7));
+        QCOMPARE(snapshot.rowCount(), rows + 1);
+        QCOMPARE(snapshot.labelCount(), rows);
+        for (qsizetype k : {qsizetype(0), qsizetype(3599), rows - 1})
+            QCOMPARE(snapshot.label(k), log.TimeLabel(4, k));
+        QCOMPARE(snapshot.value(0, rows), 1.5);
+        QCOMPARE(snapshot.value(5, rows - 1), log.y(9, rows - 1));
+
+        // Seven cells of four bytes, and a part-filled chunk of 4096 rows at the end of
+        // each column; half of it once the first half is written.
+        const auto perRow = [&] { return double(snapshot.memoryUsage()) / double(rows); };
+        QVERIFY2(perRow() < 30, qPrintable(QString::number(perRow())));
+        snapshot.releaseRowsBefore(rows / 2);
+        QVERIFY2(perRow() < 17, qPrintable(QString::number(perRow())));
+        QCOMPARE(snapshot.value(1, rows - 1), log.y(1, rows - 1));
     }
 
     void dateNumberFormat_data() {

@@ -1,0 +1,211 @@
+// A month of logging in one run: polls every 3 s for 30 days (864,000 by default, or
+// --polls N) through the main window's poll display, with the clock injected, offscreen,
+// and the queued replot processed after each poll; then one replot of the whole log
+// zoomed out, one statistics recompute and one export to each workbook format.
+// The instrument is a 61 (t, RH, V, E, L, with wet-bulb and dew point: seven series);
+// no configuration carries all six measured channels, so the eighth series, UV, is
+// logged beside each poll. All eight are shown on the chart.
+// Prints the six figures its goals are stated in on stdout, details on stderr.
+#include "measurement/MeasurementLog.h"
+#include "measurement/PollReading.h"
+#include "windows/Formmain.h"
+#include "windows/Forms.h"
+#include "windows/Formstat.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype Window = 24000;
+
+double median(std::vector<float> v) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A size the kernel keeps for the process, in MB: VmRSS now, VmHWM the peak since start
+// or since the last resetPeak().
+double statusMegabytes(const QByteArray& field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+double peakMegabytes() {
+    return statusMegabytes("VmHWM");
+}
+
+bool resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+}
+
+// A slow random walk between two bounds.
+struct Walk {
+    double value;
+    double low;
+    double high;
+    double step;
+    quint32 state;
+    float next() {
+        state = state * 1664525u + 1013904223u;
+        value = std::clamp(value + (static_cast<double>(state >> 8) / 16777216.0 - 0.5) * step, low,
+                           high);
+        return static_cast<float>(value);
+    }
+};
+
+double millisecondsSince(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// One export through the menu command; the file name comes from the save dialog's seam.
+double exportPeak(const QString& fileName, double* seconds) {
+    FMain->RunFileDialog = [fileName](QFileDialog* d) {
+        d->selectFile(fileName);
+        return true;
+    };
+    if (!resetPeak())
+        std::fprintf(stderr, "cannot reset the peak resident size; the figure below is the "
+                             "peak since start\n");
+    QEventLoop loop;
+    bool ok = false;
+    QObject::connect(FMain, &TFMain::exportFinished, &loop, [&](bool result) {
+        ok = result;
+        loop.quit();
+    });
+    QElapsedTimer t;
+    t.start();
+    FMain->EXL1Click();
+    loop.exec();
+    *seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    if (!ok)
+        std::fprintf(stderr, "export to %s failed\n", qPrintable(fileName));
+    return peakMegabytes();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
+    qsizetype polls = 864000;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--polls") == 0)
+            polls = std::max<qsizetype>(1, QByteArray(argv[i + 1]).toLongLong());
+
+    CreateForms();
+    FMain->TimerDetekt->stop();
+    FMain->TimerLogo->stop();
+    FMain->ModelCode = 61;
+    FMain->HeadCode = 0;
+    for (int series : {7, 8, 9})
+        FMain->setSeriesShown(series, true);
+    QDateTime now(QDate(2026, 12, 1), QTime(0, 0));
+    FMain->Clock = [&now] { return now; };
+    FMain->ShowMessage = [](const QString&, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    };
+    FMain->show();
+    QCoreApplication::processEvents();
+    int replots = 0;
+    QObject::connect(FMain->ChartValue, &QCustomPlot::afterReplot, [&replots] { ++replots; });
+
+    Walk t{20, -10, 40, 0.4, 1}, rh{50, 5, 95, 1.0, 2}, v{2, 0, 20, 0.3, 3};
+    Walk e{300, 1, 999, 20, 4}, l{50, 1, 999, 5, 5}, uv{20, 0, 200, 2, 6};
+    std::vector<float> first;
+    std::vector<float> last(static_cast<std::size_t>(std::min(polls, Window)));
+    first.reserve(last.size());
+    for (qsizetype p = 0; p < polls; ++p) {
+        PollReading r;
+        r.AcceptedT = t.next();
+        r.AcceptedRH = rh.next();
+        r.AcceptedV = v.next();
+        r.AcceptedE = e.next();
+        r.ERange = 1;
+        r.AcceptedL = l.next();
+        r.LRange = 0;
+        const double uvPoint = std::nearbyint(uv.next() * 10) / 10;
+
+        QElapsedTimer timer;
+        timer.start();
+        FMain->showPoll(r);
+        FMain->Log.append(9, uvPoint, now);
+        QCoreApplication::processEvents();
+        const auto ms = static_cast<float>(millisecondsSince(timer));
+
+        if (p < Window)
+            first.push_back(ms);
+        last[static_cast<std::size_t>(p % static_cast<qsizetype>(last.size()))] = ms;
+        now = now.addSecs(3);
+        if ((p + 1) % 100000 == 0)
+            std::fprintf(stderr, "%lld polls\n", static_cast<long long>(p + 1));
+    }
+    const double pollingPeak = peakMegabytes();
+    std::fprintf(stderr, "%lld polls, %d replots, log %lld points in series 1\n",
+                 static_cast<long long>(polls), replots,
+                 static_cast<long long>(FMain->Log.count(0)));
+
+    QCPAxis* x = FMain->ChartValue->xAxis;
+    x->setRange(-1, static_cast<double>(FMain->Log.count(4)));
+    QElapsedTimer replot;
+    replot.start();
+    FMain->ChartValue->replot(QCustomPlot::rpImmediateRefresh);
+    const double fullReplot = millisecondsSince(replot);
+
+    FStat->ComboBoxStat->setCurrentIndex(2);
+    QElapsedTimer statistics;
+    statistics.start();
+    FStat->ButtonStatReloadClick();
+    const double statisticsMs = millisecondsSince(statistics);
+
+    QTemporaryDir dir;
+    double xlsSeconds = 0;
+    double xlsxSeconds = 0;
+    const double before = statusMegabytes("VmRSS");
+    const double xlsPeak = exportPeak(dir.filePath(QStringLiteral("month.xls")), &xlsSeconds);
+    const double xlsxPeak = exportPeak(dir.filePath(QStringLiteral("month.xlsx")), &xlsxSeconds);
+    std::fprintf(
+        stderr,
+        "resident before the exports %.1f MB; .xls peak %.1f MB in %.1f s, .xlsx peak %.1f "
+        "MB in %.1f s\n",
+        before, xlsPeak, xlsSeconds, xlsxPeak, xlsxSeconds);
+
+    std::printf("per-poll median first 24k ms: %.3f\n", median(first));
+    std::printf("per-poll median last 24k ms: %.3f\n", median(last));
+    std::printf("peak RSS while polling MB: %.1f\n", pollingPeak);
+    std::printf("peak RSS during export MB: %.1f\n", std::max(xlsPeak, xlsxPeak));
+    std::printf("full replot ms: %.1f\n", fullReplot);
+    std::printf("statistics ms: %.1f\n", statisticsMs);
+    std::fflush(stdout);
+    const double ratio = median(last) / median(first);
+    std::fprintf(stderr,
+                 "goals: per-poll <= 1 ms %s, last/first %.2f <= 1.2 %s, polling peak <= "
+                 "150 MB %s, export peak <= 160 MB %s\n",
+                 std::max(median(first), median(last)) <= 1.0 ? "met" : "MISSED", ratio,
+                 ratio <= 1.2 ? "met" : "MISSED", pollingPeak <= 150 ? "met" : "MISSED",
+                 std::max(xlsPeak, xlsxPeak) <= 160 ? "met" : "MISSED");
+    DestroyForms();
+    return 0;
+}

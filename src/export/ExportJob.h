@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ExportResult.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+
+class MeasurementLog;
+class QThread;
+
+// One workbook export at a time, written on a thread of its own. start() takes the
+// snapshot of the log on the calling thread, so polls may go on while the file is
+// written; progress and the end are told on the thread that started the job.
+class ExportJob : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ExportJob(QObject* parent = nullptr);
+    // A file under way is finished, not cut off.
+    ~ExportJob() override;
+
+    // Takes the snapshot of the log, with date for A1, and starts writing fileName.
+    // Refused (false, nothing done) while a job is under way.
+    bool start(const MeasurementLog& log, const QDate& date, const QString& fileName);
+    // From start until finished has been emitted.
+    bool isBusy() const { return m_thread != nullptr; }
+    // Blocks until the file is written; finished still comes through the event loop.
+    void wait();
+    // The outcome of the last job, once it has finished.
+    ExportResult result() const { return m_result; }
+
+signals:
+    void progress(double fraction);
+    void finished(bool ok);
+
+private:
+    QThread* m_thread = nullptr;
+    ExportResult m_result;
+};
