@@ -1,7 +1,7 @@
 // Saving the log to a workbook, the chart to a bitmap, and printing the chart.
+#include "ChartImage.h"
+#include "ChartPrint.h"
 #include "Formmain.h"
-#include "export/ChartImage.h"
-#include "export/ChartPrint.h"
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
 

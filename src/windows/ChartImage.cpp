@@ -1,6 +1,6 @@
 #include "ChartImage.h"
 
-#include "FileFailureReason.h"
+#include "export/FileFailureReason.h"
 #include "measurement/RegionalSettings.h"
 
 #include <QDate>
