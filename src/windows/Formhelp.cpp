@@ -1,16 +1,14 @@
 #include "Formhelp.h"
 
-#include "CentreOnScreen.h"
 #include "Resources.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 TFHelp::TFHelp(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : SecondaryWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FHelp"));
     setWindowTitle(QStringLiteral("Помощь"));
     setFixedSize(462, 477);
@@ -46,17 +44,4 @@ QString TFHelp::instruction() {
 
 void TFHelp::ButtonCloseHelpClick() {
     close();
-}
-
-void TFHelp::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    QWidget::showEvent(event);
-}
-
-void TFHelp::closeEvent(QCloseEvent* event) {
-    hide();
-    event->ignore();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "SecondaryWindow.h"
 
 class QPlainTextEdit;
 class QPushButton;
 
 // The help window: the user instruction as a scrolling text.
-class TFHelp : public QWidget {
+class TFHelp : public SecondaryWindow {
     Q_OBJECT
 
 public:
@@ -20,11 +20,4 @@ public:
 
 public slots:
     void ButtonCloseHelpClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    bool m_placed = false;
 };

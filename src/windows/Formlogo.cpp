@@ -1,9 +1,7 @@
 #include "Formlogo.h"
 
-#include "CentreOnScreen.h"
 #include "Resources.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -19,7 +17,7 @@ void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
 }
 } // namespace
 
-TFLogo::TFLogo(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
+TFLogo::TFLogo(QWidget* parent) : SecondaryWindow(parent, Qt::Tool | Qt::FramelessWindowHint) {
     initResources();
     setObjectName(QStringLiteral("FLogo"));
     setFixedSize(604, 211);
@@ -137,17 +135,4 @@ void TFLogo::Memo3Click() {
 }
 void TFLogo::Memo4Click() {
     close();
-}
-
-void TFLogo::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    QWidget::showEvent(event);
-}
-
-void TFLogo::closeEvent(QCloseEvent* event) {
-    hide();
-    event->ignore();
 }

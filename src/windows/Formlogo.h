@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "SecondaryWindow.h"
 
 class QFrame;
 class QLabel;
@@ -8,7 +8,7 @@ class QTextEdit;
 
 // The splash card: the logo and four blocks of the maker's details. Any click on any
 // part of it closes it.
-class TFLogo : public QWidget {
+class TFLogo : public SecondaryWindow {
     Q_OBJECT
 
 public:
@@ -34,11 +34,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QTextEdit* memo(const QRect& place, const QStringList& lines, int pointSize, bool italic);
-
-    bool m_placed = false;
 };

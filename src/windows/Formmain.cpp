@@ -8,7 +8,6 @@
 #include "TimeLabelTicker.h"
 #include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
-#include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -21,6 +21,10 @@ class QPrinter;
 class QPushButton;
 class QTimer;
 class AlarmTone;
+class TFHelp;
+class TFLogo;
+class TFOptions;
+class TFStat;
 class ChartMouse;
 class ExportJob;
 class LogGraph;
@@ -37,9 +41,9 @@ public:
     explicit TFMain(QWidget* parent = nullptr);
     ~TFMain() override;
 
-    // Connects the settings, statistics, splash and help windows once they exist.
-    void connectSecondaryWindows();
-    void connectStatistics();
+    // Hands the main window the settings, statistics, splash and help windows once they
+    // exist; until then it reads no setting and shows no other window.
+    void connectSecondaryWindows(TFStat* stat, TFOptions* options, TFLogo* logo, TFHelp* help);
 
     // What the window frame adds to the client size (outer = client + frame); the
     // resize arithmetic works on outer sizes.
@@ -117,6 +121,9 @@ public:
     std::int8_t HeadCode = 0;
 
     MeasurementLog Log;
+    // How many of the newest points the time axis spans (100..500): 100 at creation, then
+    // what the settings window's point-count bar pushes.
+    int VisiblePointCount = 100;
 
     // Seams for tests: the clock, how a modal dialog is run, how a message is shown.
     std::function<QDateTime()> Clock;
@@ -163,6 +170,7 @@ public slots:
     void setLeftAxisMinimum(double value);
     void setSeriesShown(int seriesIndex, bool shown);
     void setPollInterval(int milliseconds);
+    void setVisiblePointCount(int count);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -176,6 +184,7 @@ private:
     void buildMenu();
     void buildTimersAndDialogs();
     // A value box of this window or a check box of the settings window, by its name.
+    void connectStatistics();
     QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
     void endRunWithoutAnswer();
@@ -196,6 +205,11 @@ private:
     void toggle(QWidget* window);
     QDateTime now() const;
 
+    // The secondary windows, handed over by connectSecondaryWindows.
+    TFStat* m_stat = nullptr;
+    TFOptions* m_options = nullptr;
+    TFLogo* m_logo = nullptr;
+    TFHelp* m_help = nullptr;
     ExportJob* m_export = nullptr;
     QSharedPointer<TimeLabelTicker> m_timeTicker;
     ChartMouse* m_chartMouse = nullptr;

@@ -12,7 +12,6 @@
 #include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/ScheduleTime.h"
-#include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,21 +34,27 @@ void TFMain::FormCreate() {
     QCoreApplication::processEvents();
 }
 
-void TFMain::connectSecondaryWindows() {
-    if (FOptions) {
-        connect(FOptions, &TFOptions::leftAxisMaxChanged, this, &TFMain::setLeftAxisMaximum);
-        connect(FOptions, &TFOptions::leftAxisMinChanged, this, &TFMain::setLeftAxisMinimum);
-        connect(FOptions, &TFOptions::seriesVisibilityChanged, this, &TFMain::setSeriesShown);
-        connect(FOptions, &TFOptions::pollIntervalChanged, this, &TFMain::setPollInterval);
+void TFMain::connectSecondaryWindows(TFStat* stat, TFOptions* options, TFLogo* logo, TFHelp* help) {
+    m_stat = stat;
+    m_options = options;
+    m_logo = logo;
+    m_help = help;
+    if (m_options) {
+        connect(m_options, &TFOptions::leftAxisMaxChanged, this, &TFMain::setLeftAxisMaximum);
+        connect(m_options, &TFOptions::leftAxisMinChanged, this, &TFMain::setLeftAxisMinimum);
+        connect(m_options, &TFOptions::seriesVisibilityChanged, this, &TFMain::setSeriesShown);
+        connect(m_options, &TFOptions::pollIntervalChanged, this, &TFMain::setPollInterval);
+        connect(m_options, &TFOptions::visiblePointCountChanged, this,
+                &TFMain::setVisiblePointCount);
     }
-    if (FStat)
+    if (m_stat)
         connectStatistics();
 }
 
 QWidget* TFMain::namedControl(const QString& name) const {
     if (QWidget* own = findChild<QWidget*>(name))
         return own;
-    return FOptions ? FOptions->findChild<QWidget*>(name) : nullptr;
+    return m_options ? m_options->findChild<QWidget*>(name) : nullptr;
 }
 
 void TFMain::enableNamed(const QStringList& names) {
@@ -59,6 +64,11 @@ void TFMain::enableNamed(const QStringList& names) {
 }
 
 void TFMain::TimerDetektTimer() {
+    // A tick while the program is still making its windows (a slow start lets one through
+    // the main window's creation) waits for the next one: detection enables check boxes
+    // of the settings window, which does not exist yet.
+    if (!m_options)
+        return;
     if (ComPort.InstrumentFound.load(std::memory_order_acquire) != 1) {
         setPanelText(3, QStringLiteral("Прибор не найден"));
         return;
@@ -114,17 +124,16 @@ void TFMain::TimerLogoTimer() {
     // A tick while the windows are still being made (the main window's creation lets
     // events through, and on a slow start that takes over a second) finds no splash yet;
     // it must not count as the first, or the next one would show and close it at once.
-    if (!FLogo)
+    if (!m_logo)
         return;
-    FLogo->show();
-    FLogo->raise();
+    m_logo->show();
+    m_logo->raise();
     if (TimerLogo->interval() != 10000) {
         TimerLogo->setInterval(10000);
         return;
     }
     TimerLogo->stop();
-    if (FLogo)
-        FLogo->close();
+    m_logo->close();
 }
 
 void TFMain::toggle(QWidget* window) {
@@ -137,16 +146,16 @@ void TFMain::toggle(QWidget* window) {
 }
 
 void TFMain::N5Click() {
-    toggle(FStat);
+    toggle(m_stat);
 }
 void TFMain::N6Click() {
-    toggle(FOptions);
+    toggle(m_options);
 }
 void TFMain::N7Click() {
-    toggle(FHelp);
+    toggle(m_help);
 }
 void TFMain::N8Click() {
-    toggle(FLogo);
+    toggle(m_logo);
 }
 void TFMain::N9Click() {
     close();
@@ -160,7 +169,7 @@ void TFMain::endRunWithoutAnswer() {
 }
 
 void TFMain::ButtonStartStopClick() {
-    const bool scheduled = FOptions && FOptions->CheckBoxTimer->isChecked();
+    const bool scheduled = m_options && m_options->CheckBoxTimer->isChecked();
     if (!scheduled) {
         if (!TimerInterval->isActive()) {
             bool answered = false;
@@ -216,8 +225,8 @@ void TFMain::TimerIntervalTimer() {
 }
 
 void TFMain::TimerPeriodTimer() {
-    const QString start = FOptions ? FOptions->MaskEditTimeN->text() : QString();
-    const QString end = FOptions ? FOptions->MaskEditTimeK->text() : QString();
+    const QString start = m_options ? m_options->MaskEditTimeN->text() : QString();
+    const QString end = m_options ? m_options->MaskEditTimeK->text() : QString();
     const ScheduleAction action = scheduleTick(now().time(), start, end);
     if (action.startPolling && !TimerInterval->isActive())
         TimerInterval->start(); // enabling an enabled timer changes nothing
@@ -232,10 +241,14 @@ void TFMain::setPollInterval(int milliseconds) {
     TimerInterval->setInterval(milliseconds);
 }
 
+void TFMain::setVisiblePointCount(int count) {
+    VisiblePointCount = count;
+}
+
 void TFMain::connectStatistics() {
-    FStat->setSeriesSource([this](int seriesIndex) {
+    m_stat->setSeriesSource([this](int seriesIndex) {
         return StatSeries{Log.count(seriesIndex),
                           [this, seriesIndex](qsizetype i) { return Log.y(seriesIndex, i); }};
     });
-    FStat->setOptionsWindow(FOptions);
+    m_stat->setOptionsWindow(m_options);
 }

@@ -3,7 +3,6 @@
 #include "ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
-#include "Forms.h"
 #include "Formstat.h"
 #include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
@@ -15,7 +14,6 @@
 #include "measurement/Rounding.h"
 #include "measurement/TimeAxis.h"
 #include "measurement/ValueText.h"
-#include "measurement/VisiblePointCount.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,22 +64,22 @@ struct LimitControls {
     QLineEdit* max;
 };
 
-LimitControls limitControls(Channel c) {
-    if (!FOptions)
+LimitControls limitControls(const TFOptions* options, Channel c) {
+    if (!options)
         return {nullptr, nullptr, nullptr};
     switch (c) {
     case Channel::T:
-        return {FOptions->CheckBoxT, FOptions->EditTmin, FOptions->EditTmax};
+        return {options->CheckBoxT, options->EditTmin, options->EditTmax};
     case Channel::RH:
-        return {FOptions->CheckBoxRH, FOptions->EditRHmin, FOptions->EditRHmax};
+        return {options->CheckBoxRH, options->EditRHmin, options->EditRHmax};
     case Channel::V:
-        return {FOptions->CheckBoxV, FOptions->EditVmin, FOptions->EditVmax};
+        return {options->CheckBoxV, options->EditVmin, options->EditVmax};
     case Channel::E:
-        return {FOptions->CheckBoxE, FOptions->EditEmin, FOptions->EditEmax};
+        return {options->CheckBoxE, options->EditEmin, options->EditEmax};
     case Channel::L:
-        return {FOptions->CheckBoxL, FOptions->EditLmin, FOptions->EditLmax};
+        return {options->CheckBoxL, options->EditLmin, options->EditLmax};
     case Channel::UV:
-        return {FOptions->CheckBoxUV, FOptions->EditUVmin, FOptions->EditUVmax};
+        return {options->CheckBoxUV, options->EditUVmin, options->EditUVmax};
     default:
         return {nullptr, nullptr, nullptr};
     }
@@ -127,8 +125,8 @@ void TFMain::showPoll(const PollReading& r) {
     }
     if (carried.v) {
         showMeasured(Channel::V, r.AcceptedV);
-        if (FStat)
-            FStat->FlowUpdate(StaticTextV->text());
+        if (m_stat)
+            m_stat->FlowUpdate(StaticTextV->text());
     }
     if (carried.e)
         showOptical(Channel::E, r.AcceptedE, r.ERange);
@@ -157,10 +155,10 @@ void TFMain::showOptical(Channel c, float mantissa, float rangeCode) {
 
 void TFMain::testLimits(Channel c, float value) {
     QLabel* box = valueBoxes()[static_cast<std::size_t>(seriesIndex(c))];
-    const LimitControls limits = limitControls(c);
+    const LimitControls limits = limitControls(m_options, c);
     const bool enabled = limits.enable && limits.enable->isChecked();
     const bool alarm = enabled && LimitAlarm(value, true, limits.min->text(), limits.max->text());
-    if (alarm && FOptions && FOptions->CheckBoxBeep->isChecked())
+    if (alarm && m_options && m_options->CheckBoxBeep->isChecked())
         Beeper->beep();
     QPalette pal = box->palette();
     pal.setColor(QPalette::Base,

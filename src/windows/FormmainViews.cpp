@@ -3,7 +3,6 @@
 #include "ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
-#include "Forms.h"
 #include "LogGraph.h"
 
 #include <QCheckBox>
@@ -50,7 +49,7 @@ void TFMain::setSeriesShown(int seriesIndex, bool shown) {
     ChartValue->replot();
 }
 
-static void applyView(TFMain* w, const ViewSettings& v, bool climatic) {
+static void applyView(TFMain* w, TFOptions* options, const ViewSettings& v, bool climatic) {
     QCPAxis* left = w->ChartValue->yAxis;
     w->N11->setChecked(climatic);
     w->N12->setChecked(!climatic);
@@ -72,13 +71,13 @@ static void applyView(TFMain* w, const ViewSettings& v, bool climatic) {
     left->setRange(v.axisMin, v.axisMax);
     left->setLabel(QString::fromUtf8(v.title));
 
-    if (FOptions) {
-        FOptions->TrackBarYMax->setMaximum(v.upperMax);
-        FOptions->TrackBarYMax->setValue(v.upperMax);
-        FOptions->TrackBarYMax->setTickInterval(v.tick);
-        FOptions->TrackBarYMin->setMaximum(v.lowerMax);
-        FOptions->TrackBarYMin->setValue(0);
-        FOptions->TrackBarYMin->setTickInterval(v.tick);
+    if (options) {
+        options->TrackBarYMax->setMaximum(v.upperMax);
+        options->TrackBarYMax->setValue(v.upperMax);
+        options->TrackBarYMax->setTickInterval(v.tick);
+        options->TrackBarYMin->setMaximum(v.lowerMax);
+        options->TrackBarYMin->setValue(0);
+        options->TrackBarYMin->setTickInterval(v.tick);
     }
 
     const auto s = w->series();
@@ -87,22 +86,22 @@ static void applyView(TFMain* w, const ViewSettings& v, bool climatic) {
     for (int i : {7, 8, 9})
         s[static_cast<std::size_t>(i)]->setVisible(!v.climaticShown);
 
-    if (FOptions) {
-        for (QCheckBox* b : {FOptions->CheckBox1T, FOptions->CheckBox1RH, FOptions->CheckBox1Tvl,
-                             FOptions->CheckBox1Ttr, FOptions->CheckBox1V})
+    if (options) {
+        for (QCheckBox* b : {options->CheckBox1T, options->CheckBox1RH, options->CheckBox1Tvl,
+                             options->CheckBox1Ttr, options->CheckBox1V})
             b->setChecked(v.climaticShown);
-        for (QCheckBox* b : {FOptions->CheckBox1E, FOptions->CheckBox1L, FOptions->CheckBox1UV})
+        for (QCheckBox* b : {options->CheckBox1E, options->CheckBox1L, options->CheckBox1UV})
             b->setChecked(!v.climaticShown);
     }
     w->ChartValue->replot();
 }
 
 void TFMain::N11Click() {
-    applyView(this, Climatic, true);
+    applyView(this, m_options, Climatic, true);
 }
 
 void TFMain::N12Click() {
-    applyView(this, Optical, false);
+    applyView(this, m_options, Optical, false);
 }
 
 void TFMain::endViewHold() {

@@ -1,11 +1,8 @@
 #include "Formoptions.h"
 
-#include "CentreOnScreen.h"
 #include "MaskedTimeEdit.h"
-#include "measurement/VisiblePointCount.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,8 +71,8 @@ QLineEdit* limitField(QWidget* parent, int x, int y) {
 } // namespace
 
 TFOptions::TFOptions(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : SecondaryWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FOptions"));
     setWindowTitle(QStringLiteral("Настройки"));
     QFont f = font();
@@ -305,9 +302,9 @@ void TFOptions::TrackBarYMinChange() {
 }
 
 void TFOptions::TrackBarXKolChange() {
-    VisiblePointCount = TrackBarXKol->value();
-    StaticTextXKol->setText(QString::number(VisiblePointCount));
-    emit visiblePointCountChanged(VisiblePointCount);
+    const int count = TrackBarXKol->value();
+    StaticTextXKol->setText(QString::number(count));
+    emit visiblePointCountChanged(count);
 }
 
 void TFOptions::TrackBarIntervChange() {
@@ -354,18 +351,4 @@ void TFOptions::CheckBox1UVClick() {
 
 void TFOptions::ButtonCloseClick() {
     close();
-}
-
-void TFOptions::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    QWidget::showEvent(event);
-}
-
-void TFOptions::closeEvent(QCloseEvent* event) {
-    // The window lives as long as the program; closing it only hides it.
-    hide();
-    event->ignore();
 }

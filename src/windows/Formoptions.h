@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "SecondaryWindow.h"
 
 class MaskedTimeEdit;
 class QCheckBox;
@@ -14,7 +14,7 @@ class QSlider;
 // they need a value. The axis limits, the point count, the poll interval and the series
 // visibility are also pushed through the signals below, emitted from inside the
 // handlers, so that a cascade of changes reaches the consumers in its own order.
-class TFOptions : public QWidget {
+class TFOptions : public SecondaryWindow {
     Q_OBJECT
 
 public:
@@ -101,10 +101,6 @@ public slots:
     void CheckBox1UVClick();
     void ButtonCloseClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void buildSeriesGroup();
     void buildTimerGroup();
@@ -114,6 +110,4 @@ private:
     void connectHandlers();
     void nameControls();
     void nameForScreenReaders();
-
-    bool m_placed = false;
 };

@@ -27,7 +27,7 @@ void CreateForms() {
     FOptions = new TFOptions;
     FLogo = new TFLogo;
     FHelp = new TFHelp;
-    FMain->connectSecondaryWindows();
+    FMain->connectSecondaryWindows(FStat, FOptions, FLogo, FHelp);
 }
 
 void DestroyForms() {

@@ -10,14 +10,18 @@ class TFLogo;
 class TFHelp;
 
 // The program's windows, one instance each, created once at start in this order and
-// living until the end; closing a secondary window only hides it.
+// living until the end; closing a secondary window only hides it. The windows reach one
+// another through what they are handed (TFMain::connectSecondaryWindows,
+// TFStat::setOptionsWindow); these references serve what stands outside any window: the
+// program's start and end (main, CreateForms, DestroyForms) and the tests.
 extern TFMain* FMain;
 extern TFStat* FStat;
 extern TFOptions* FOptions;
 extern TFLogo* FLogo;
 extern TFHelp* FHelp;
 
-// The search thread, created suspended before any window exists.
+// The search thread, created suspended before any window exists, so the main window
+// finds it here when its creation resumes it.
 extern MyThread* SearchThread;
 
 // Module start of the main window: the port label "COM*" and the suspended search.

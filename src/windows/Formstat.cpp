@@ -1,13 +1,11 @@
 #include "Formstat.h"
 
-#include "CentreOnScreen.h"
 #include "Formoptions.h"
 #include "measurement/ValueText.h"
 #include "statistics/Flow.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -68,8 +66,8 @@ QLineEdit* flowField(QWidget* parent, int x, int y, bool enabled) {
 } // namespace
 
 TFStat::TFStat(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : SecondaryWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FStat"));
     setWindowTitle(QStringLiteral("Статистика"));
     QFont f = font();
@@ -379,17 +377,8 @@ void TFStat::FlowUpdate(const QString& speedText) {
 }
 
 void TFStat::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        centreOnScreen(this);
-    }
-    QWidget::showEvent(event);
+    SecondaryWindow::showEvent(event);
     // Only when shown by the program, not when the window system restores it.
     if (!event->spontaneous())
         FormShow();
-}
-
-void TFStat::closeEvent(QCloseEvent* event) {
-    hide();
-    event->ignore();
 }

@@ -2,8 +2,8 @@
 
 #include "statistics/Histogram.h"
 
+#include "SecondaryWindow.h"
 #include <QSharedPointer>
-#include <QWidget>
 
 #include <functional>
 
@@ -24,7 +24,7 @@ class TFOptions;
 // The statistics window: a histogram with minimum and maximum of one logged quantity,
 // computed when the window is shown, on "Обновить" and when the quantity changes, and
 // the air-flow calculator "Расход" that every air-speed reading updates.
-class TFStat : public QWidget {
+class TFStat : public SecondaryWindow {
     Q_OBJECT
 
 public:
@@ -95,7 +95,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildChart();
@@ -113,5 +112,4 @@ private:
     const TFOptions* m_options = nullptr;
     QList<QCPItemText*> m_markTexts;
     QList<QCPItemLine*> m_markLines;
-    bool m_placed = false;
 };

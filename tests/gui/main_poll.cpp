@@ -2,7 +2,6 @@
 // coloured, beeped and logged, and what a broken-off reply leaves behind.
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
-#include "measurement/VisiblePointCount.h"
 #include "windows/AlarmTone.h"
 #include "windows/LogGraph.h"
 
@@ -60,7 +59,6 @@ private slots:
     void cleanup() {
         m_instrument.reset();
         m_forms.reset();
-        VisiblePointCount = 100;
     }
 
     void pollsOfModel60() {
@@ -107,7 +105,7 @@ private slots:
         QFETCH(double, min);
         detect(0x32);
         reply({0x00, 0x00, 0x00, 0x00, 0x01, 0x00});
-        VisiblePointCount = visible;
+        FOptions->TrackBarXKol->setValue(visible); // pushed to the main window
         for (int i = 0; i < 150; ++i)
             FMain->PollInstrument();
         QCOMPARE(FMain->ChartValue->xAxis->range().lower, min);

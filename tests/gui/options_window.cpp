@@ -1,4 +1,3 @@
-#include "measurement/VisiblePointCount.h"
 #include "windows/Formoptions.h"
 #include "windows/MaskedTimeEdit.h"
 
@@ -16,10 +15,11 @@
 #include <memory>
 
 namespace {
-QList<double> doubles(const QSignalSpy& spy) {
-    QList<double> values;
+// The first argument of every signal the spy caught.
+template <typename T> QList<T> firstArguments(const QSignalSpy& spy) {
+    QList<T> values;
     for (const QList<QVariant>& args : spy)
-        values << args.at(0).toDouble();
+        values << args.at(0).value<T>();
     return values;
 }
 
@@ -41,10 +41,7 @@ class OptionsWindowTest : public QObject {
     std::unique_ptr<TFOptions> o;
 
 private slots:
-    void init() {
-        VisiblePointCount = 100;
-        o = std::make_unique<TFOptions>();
-    }
+    void init() { o = std::make_unique<TFOptions>(); }
     void cleanup() { o.reset(); }
 
     void visibilityBoxesStart_data() {
@@ -132,7 +129,6 @@ private slots:
             QCOMPARE(b.bar->pageStep(), 2);
             QCOMPARE(b.bar->width(), b.bar == o->TrackBarInterv ? 240 : 241);
         }
-        QCOMPARE(VisiblePointCount, 100); // creating the window runs no handler
     }
 
     // Each row: optional lower-bar range, a start position for each bar (set before the
@@ -197,8 +193,8 @@ private slots:
         QCOMPARE(o->TrackBarYMin->value(), lower);
         QCOMPARE(o->StaticTextYMax->text(), upperCaption);
         QCOMPARE(o->StaticTextYMin->text(), lowerCaption);
-        QCOMPARE(doubles(maxSpy), axisMax);
-        QCOMPARE(doubles(minSpy), axisMin);
+        QCOMPARE(firstArguments<double>(maxSpy), axisMax);
+        QCOMPARE(firstArguments<double>(minSpy), axisMin);
     }
 
     // Back from the optical ranges with the lower bar above the climatic range of the
@@ -228,20 +224,18 @@ private slots:
         QTest::keyClick(o->TrackBarYMin, Qt::Key_PageUp);
         QCOMPARE(o->TrackBarYMin->value(), 2);
         QCOMPARE(o->StaticTextYMin->text(), QString("Min 2"));
-        QCOMPARE(doubles(minSpy), QList<double>{2});
+        QCOMPARE(firstArguments<double>(minSpy), QList<double>{2});
     }
 
     void pointCountBar() {
         QSignalSpy spy(o.get(), &TFOptions::visiblePointCountChanged);
         o->TrackBarXKol->setValue(500);
         QCOMPARE(o->StaticTextXKol->text(), QString("500"));
-        QCOMPARE(VisiblePointCount, 500);
         o->TrackBarXKol->setValue(250);
         QCOMPARE(o->StaticTextXKol->text(), QString("250"));
-        QCOMPARE(VisiblePointCount, 250);
         o->TrackBarXKol->setValue(100);
         QCOMPARE(o->StaticTextXKol->text(), QString("100")); // "Kol 100" is not restored
-        QCOMPARE(spy.count(), 3);
+        QCOMPARE(firstArguments<int>(spy), (QList<int>{500, 250, 100}));
     }
 
     void intervalBar_data() {
