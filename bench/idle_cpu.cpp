@@ -5,6 +5,7 @@
 // some, they are hidden from the monitor by an empty /sys/class/tty in a mount
 // namespace of its own: needs unshare and the right to mount); and with one silent
 // instrument as COM1. Goal with no port at all: 2 % of one core.
+#include "BenchEmulator.h"
 #include "link/PortMap.h"
 
 #include <QCoreApplication>
@@ -116,24 +117,14 @@ int main(int argc, char** argv) {
     if (!devices.isEmpty())
         printFigure("no serial port at all (system's list hidden):", noPort);
 
-    QProcess emulator;
-    emulator.setProcessEnvironment(env);
-    emulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    BenchEmulator emulator(env);
     const QString transcript = config.filePath(QStringLiteral("silent.txt"));
-    emulator.start(QStringLiteral(VILTA_EMULATOR_PATH),
-                   {QStringLiteral("--as"), QStringLiteral("COM1"), QStringLiteral("--silent"),
-                    QStringLiteral("--transcript"), transcript});
-    emulator.waitForStarted();
-    while (!emulator.canReadLine() && emulator.waitForReadyRead(5000)) {
-    }
-    if (!emulator.readLine().startsWith("ready ")) {
-        std::fprintf(stderr, "the emulator did not start\n");
+    if (!emulator.start({QStringLiteral("--as"), QStringLiteral("COM1"), QStringLiteral("--silent"),
+                         QStringLiteral("--transcript"), transcript}))
         return 1;
-    }
     const double silent = measure(env, hide);
     const int probes = probesIn(transcript);
-    emulator.terminate();
-    emulator.waitForFinished(5000);
+    emulator.stop();
     printFigure(hide ? "one silent port as COM1 (system's list hidden):"
                      : "one silent port as COM1:",
                 silent);

@@ -4,7 +4,7 @@
 // real 9600 baud line. Every data byte waits for its echo before the next one goes, so
 // the two directions never overlap: the line time is the sum over all bytes exchanged.
 // Goal: a paced poll within 1.15 times its line time.
-#include "link/PortMap.h"
+#include "BenchEmulator.h"
 #include "link/Unitcomport.h"
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -91,26 +90,14 @@ Figures measure(const QString& transcript, bool paced) {
                           QStringLiteral("--transcript"), transcript};
     if (paced)
         arguments << QStringLiteral("--pace");
-    QProcess emulator;
-    emulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    emulator.start(QStringLiteral(VILTA_EMULATOR_PATH), arguments);
-    emulator.waitForStarted();
-    while (!emulator.canReadLine() && emulator.waitForReadyRead(5000)) {
-    }
-    if (!emulator.readLine().startsWith("ready ")) {
-        std::fprintf(stderr, "the emulator did not start\n");
+    BenchEmulator emulator;
+    if (!emulator.start(arguments))
         return f;
-    }
-
-    CreateForms();
-    FMain->TimerDetekt->stop();
-    FMain->TimerLogo->stop();
-    ComPort.PortNumber = 1;
-    ComPort.InstrumentFound.store(1);
+    createFormsOnCom1();
     FMain->TimerDetektTimer();
     if (FMain->ModelCode != 0x3D) {
         std::fprintf(stderr, "detection failed: \"%s\"\n", qPrintable(FMain->panelText(3)));
-        DestroyForms();
+        destroyFormsOnCom1();
         return f;
     }
     std::vector<double> pollMs;
@@ -149,10 +136,8 @@ Figures measure(const QString& transcript, bool paced) {
             openCloseMs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     f.openCloseMs = median(openCloseMs);
-    DestroyForms();
-    ResetComPortState();
-    emulator.terminate();
-    emulator.waitForFinished(5000);
+    destroyFormsOnCom1();
+    emulator.stop();
 
     const ByteCount bytes = countPollBytes(transcript);
     const int totalPolls = 2 * (WarmUp + Polls);
@@ -169,9 +154,7 @@ Figures measure(const QString& transcript, bool paced) {
 int main(int argc, char** argv) {
     // Our own port map and no real serial ports, set before anything asks for them.
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    PortMap::setEnumerationEnabled(false);
+    isolateFromSystemPorts(config);
     QApplication app(argc, argv);
 
     const Figures fast = measure(config.filePath(QStringLiteral("fast.txt")), false);

@@ -2,7 +2,7 @@
 // instrument that sends each byte only after a long wait (instrument-emulator --slow),
 // each byte within the per-byte bound of one second: detection, the start button's
 // probe and the polls of a run, as the main window runs them. Goal: 1.2 s at most.
-#include "link/PortMap.h"
+#include "BenchEmulator.h"
 #include "link/Unitcomport.h"
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -48,22 +47,12 @@ struct Blocks {
 
 Blocks measure(int slowMs) {
     Blocks b;
-    QProcess emulator;
-    emulator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    emulator.start(QStringLiteral(VILTA_EMULATOR_PATH),
-                   {QStringLiteral("--as"), QStringLiteral("COM1"), QStringLiteral("--model"),
-                    QStringLiteral("0x3D"), QStringLiteral("--slow"), QString::number(slowMs)});
-    emulator.waitForStarted();
-    while (!emulator.canReadLine() && emulator.waitForReadyRead(5000)) {
-    }
-    if (!emulator.readLine().startsWith("ready "))
+    BenchEmulator emulator;
+    if (!emulator.start({QStringLiteral("--as"), QStringLiteral("COM1"), QStringLiteral("--model"),
+                         QStringLiteral("0x3D"), QStringLiteral("--slow"),
+                         QString::number(slowMs)}))
         return b;
-
-    CreateForms();
-    FMain->TimerDetekt->stop();
-    FMain->TimerLogo->stop();
-    ComPort.PortNumber = 1;
-    ComPort.InstrumentFound.store(1);
+    createFormsOnCom1();
     b.detectionMs = timedMs([] { FMain->TimerDetektTimer(); });
     b.ok = FMain->ModelCode == 0x3D;
     for (int run = 0; b.ok && run < Runs; ++run) {
@@ -76,10 +65,7 @@ Blocks measure(int slowMs) {
             ++b.pollsEnded;
         FMain->TimerInterval->stop();
     }
-    DestroyForms();
-    ResetComPortState();
-    emulator.terminate();
-    emulator.waitForFinished(5000);
+    destroyFormsOnCom1();
     return b;
 }
 } // namespace
@@ -87,9 +73,7 @@ Blocks measure(int slowMs) {
 int main(int argc, char** argv) {
     // Our own port map and no real serial ports, set before anything asks for them.
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    PortMap::setEnumerationEnabled(false);
+    isolateFromSystemPorts(config);
     QApplication app(argc, argv);
 
     const auto pollDeadline =

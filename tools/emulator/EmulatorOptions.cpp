@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 [[noreturn]] void usageError(const QString& message) {
@@ -30,6 +32,19 @@ long parseInteger(const QString& text, const QString& option, long min, long max
 
 std::uint8_t parseByte(const QString& text, const QString& option) {
     return static_cast<std::uint8_t>(parseInteger(text, option, 0, 255));
+}
+
+// One of a few words.
+template <typename T>
+T parseWord(const QString& text, const QString& option,
+            std::initializer_list<std::pair<const char*, T>> words) {
+    QStringList names;
+    for (const auto& [word, value] : words) {
+        if (text == QLatin1String(word))
+            return value;
+        names << QString::fromLatin1(word);
+    }
+    usageError(QStringLiteral("--%1: '%2' is not one of %3").arg(option, text, names.join(", ")));
 }
 
 double parseReal(const QString& text, const QString& option) {
@@ -170,17 +185,15 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
         o.head = parseByte(parser.value(head), head.names().first());
     if (parser.isSet(values)) {
         const QString source = parser.value(values);
-        if (source == QLatin1String("constant"))
-            o.values = EmulatorOptions::ValueMode::Constant;
-        else if (source == QLatin1String("ramp"))
-            o.values = EmulatorOptions::ValueMode::Ramp;
-        else if (source == QLatin1String("walk"))
-            o.values = EmulatorOptions::ValueMode::Walk;
-        else if (source.startsWith(QLatin1String("file:")) && source.size() > 5) {
+        if (source.startsWith(QLatin1String("file:")) && source.size() > 5) {
             o.values = EmulatorOptions::ValueMode::File;
             o.valuesFile = source.mid(5);
-        } else
-            usageError(QStringLiteral("--values: unknown source '%1'").arg(source));
+        } else {
+            using Mode = EmulatorOptions::ValueMode;
+            o.values = parseWord<Mode>(
+                source, QStringLiteral("values"),
+                {{"constant", Mode::Constant}, {"ramp", Mode::Ramp}, {"walk", Mode::Walk}});
+        }
     }
     if (parser.isSet(seed))
         o.seed = static_cast<std::uint32_t>(
@@ -202,15 +215,10 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
         o.range2 = static_cast<int>(
             parseInteger(parser.value(range2), QStringLiteral("range2"), 0, 65535));
     o.pace = parser.isSet(pace);
-    if (parser.isSet(stray)) {
-        const QString when = parser.value(stray);
-        if (when == QLatin1String("once"))
-            o.strayByte = EmulatorOptions::Stray::Once;
-        else if (when == QLatin1String("every"))
-            o.strayByte = EmulatorOptions::Stray::Every;
-        else
-            usageError(QStringLiteral("--stray-byte: '%1' is neither once nor every").arg(when));
-    }
+    if (parser.isSet(stray))
+        o.strayByte = parseWord<EmulatorOptions::Stray>(
+            parser.value(stray), QStringLiteral("stray-byte"),
+            {{"once", EmulatorOptions::Stray::Once}, {"every", EmulatorOptions::Stray::Every}});
     o.silent = parser.isSet(silent);
     if (parser.isSet(stopAfter))
         o.stopAfter = static_cast<int>(

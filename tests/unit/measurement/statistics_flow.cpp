@@ -26,172 +26,41 @@ private slots:
         const auto rect = FlowSection::Rectangular;
         const auto round = FlowSection::Round;
         const auto any = FlowSection::Arbitrary;
+        const auto row = [](const char* name, const QLocale& locale, FlowSection section,
+                            const char* x, const char* y, const char* d, const char* s,
+                            const char* speed, const char* flow, const char* area) {
+            QTest::newRow(name) << locale << section << QString(x) << QString(y) << QString(d)
+                                << QString(s) << QString(speed) << QString(flow) << QString(area);
+        };
 
         // Start state: every field 1, so the flow is the speed in cubic metres per hour.
-        QTest::newRow("start state") << ru << rect << "1"
-                                     << "1"
-                                     << "1"
-                                     << "1"
-                                     << "2,5"
-                                     << "9000"
-                                     << "1";
-        QTest::newRow("rectangle ru") << ru << rect << "0,5"
-                                      << "0,4"
-                                      << "1"
-                                      << "1"
-                                      << "1,5"
-                                      << "1080"
-                                      << "0,2";
-        QTest::newRow("rectangle dots under ru") << ru << rect << "0.5"
-                                                 << "0.4"
-                                                 << "1"
-                                                 << "1"
-                                                 << "1.5"
-                                                 << "1080"
-                                                 << "0,2";
-        QTest::newRow("rectangle commas under en") << en << rect << "0,5"
-                                                   << "0,4"
-                                                   << "1"
-                                                   << "1"
-                                                   << "1,5"
-                                                   << "1080"
-                                                   << "0.2";
-        QTest::newRow("round D 0.5 V 2") << ru << round << "x"
-                                         << "x"
-                                         << "0,5"
-                                         << "1"
-                                         << "2"
-                                         << "1413"
-                                         << "0,19625";
-        QTest::newRow("round rounds to 5 decimals") << en << round << ""
-                                                    << ""
-                                                    << "0.013"
-                                                    << ""
-                                                    << "0.3"
-                                                    << "0.14328"
-                                                    << "0.000132665";
-        QTest::newRow("arbitrary keeps area field") << en << any << "x"
-                                                    << "x"
-                                                    << "x"
-                                                    << "0.25"
-                                                    << "0.1"
-                                                    << "90"
-                                                    << "";
+        row("start state", ru, rect, "1", "1", "1", "1", "2,5", "9000", "1");
+        row("rectangle ru", ru, rect, "0,5", "0,4", "1", "1", "1,5", "1080", "0,2");
+        row("rectangle dots under ru", ru, rect, "0.5", "0.4", "1", "1", "1.5", "1080", "0,2");
+        row("rectangle commas under en", en, rect, "0,5", "0,4", "1", "1", "1,5", "1080", "0.2");
+        row("round D 0.5 V 2", ru, round, "x", "x", "0,5", "1", "2", "1413", "0,19625");
+        row("round rounds to 5 decimals", en, round, "", "", "0.013", "", "0.3", "0.14328",
+            "0.000132665");
+        row("arbitrary keeps area field", en, any, "x", "x", "x", "0.25", "0.1", "90", "");
         // No result: the area field is emptied with it, never left with an unused value.
-        QTest::newRow("speed not a number") << ru << rect << "2"
-                                            << "3"
-                                            << "1"
-                                            << "1"
-                                            << "--"
-                                            << ""
-                                            << "";
-        QTest::newRow("speed empty") << ru << round << "1"
-                                     << "1"
-                                     << "2"
-                                     << "1"
-                                     << ""
-                                     << ""
-                                     << "";
-        QTest::newRow("width not a number") << ru << rect << "abc"
-                                            << "1"
-                                            << "1"
-                                            << "1"
-                                            << "2"
-                                            << ""
-                                            << "";
-        QTest::newRow("diameter empty") << ru << round << "1"
-                                        << "1"
-                                        << ""
-                                        << "1"
-                                        << "2"
-                                        << ""
-                                        << "";
-        QTest::newRow("area not a number") << ru << any << "1"
-                                           << "1"
-                                           << "1"
-                                           << "1,2,3"
-                                           << "2"
-                                           << ""
-                                           << "";
-        QTest::newRow("overflow") << en << rect << "1e200"
-                                  << "1e200"
-                                  << "1"
-                                  << "1"
-                                  << "2"
-                                  << ""
-                                  << "";
-        QTest::newRow("flow overflows, area does not") << en << rect << "1e305"
-                                                       << "1"
-                                                       << "1"
-                                                       << "1"
-                                                       << "2"
-                                                       << ""
-                                                       << "";
+        row("speed not a number", ru, rect, "2", "3", "1", "1", "--", "", "");
+        row("speed empty", ru, round, "1", "1", "2", "1", "", "", "");
+        row("width not a number", ru, rect, "abc", "1", "1", "1", "2", "", "");
+        row("diameter empty", ru, round, "1", "1", "", "1", "2", "", "");
+        row("area not a number", ru, any, "1", "1", "1", "1,2,3", "2", "", "");
+        row("overflow", en, rect, "1e200", "1e200", "1", "1", "2", "", "");
+        row("flow overflows, area does not", en, rect, "1e305", "1", "1", "1", "2", "", "");
         // A dimension must be above 0: neither its sign nor its square may turn it
         // into a flow.
-        QTest::newRow("negative diameter") << ru << round << "1"
-                                           << "1"
-                                           << "-1"
-                                           << "1"
-                                           << "2"
-                                           << ""
-                                           << "";
-        QTest::newRow("negative width") << ru << rect << "-2"
-                                        << "1"
-                                        << "1"
-                                        << "1"
-                                        << "0,5"
-                                        << ""
-                                        << "";
-        QTest::newRow("two negative sides") << ru << rect << "-2"
-                                            << "-1"
-                                            << "1"
-                                            << "1"
-                                            << "1"
-                                            << ""
-                                            << "";
-        QTest::newRow("zero height") << ru << rect << "2"
-                                     << "0"
-                                     << "1"
-                                     << "1"
-                                     << "1"
-                                     << ""
-                                     << "";
-        QTest::newRow("zero area") << ru << any << "1"
-                                   << "1"
-                                   << "1"
-                                   << "0"
-                                   << "1"
-                                   << ""
-                                   << "";
-        QTest::newRow("negative area") << ru << any << "1"
-                                       << "1"
-                                       << "1"
-                                       << "-0,5"
-                                       << "1"
-                                       << ""
-                                       << "";
-        QTest::newRow("negative speed") << ru << rect << "1"
-                                        << "1"
-                                        << "1"
-                                        << "1"
-                                        << "-1"
-                                        << ""
-                                        << "";
-        QTest::newRow("still air") << ru << rect << "0,5"
-                                   << "1"
-                                   << "1"
-                                   << "1"
-                                   << "0"
-                                   << "0"
-                                   << "0,5";
-        QTest::newRow("negative zero speed") << en << any << ""
-                                             << ""
-                                             << ""
-                                             << "3"
-                                             << "-0"
-                                             << "0"
-                                             << "";
+        row("negative diameter", ru, round, "1", "1", "-1", "1", "2", "", "");
+        row("negative width", ru, rect, "-2", "1", "1", "1", "0,5", "", "");
+        row("two negative sides", ru, rect, "-2", "-1", "1", "1", "1", "", "");
+        row("zero height", ru, rect, "2", "0", "1", "1", "1", "", "");
+        row("zero area", ru, any, "1", "1", "1", "0", "1", "", "");
+        row("negative area", ru, any, "1", "1", "1", "-0,5", "1", "", "");
+        row("negative speed", ru, rect, "1", "1", "1", "1", "-1", "", "");
+        row("still air", ru, rect, "0,5", "1", "1", "1", "0", "0", "0,5");
+        row("negative zero speed", en, any, "", "", "", "3", "-0", "0", "");
     }
 
     void flow() {
