@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -152,13 +151,11 @@ Figures measure(const QString& transcript, bool paced) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Our own port map and no real serial ports, set before anything asks for them.
-    QTemporaryDir config;
-    isolateFromSystemPorts(config);
+    const BenchPorts ports; // before anything asks for a port
     QApplication app(argc, argv);
 
-    const Figures fast = measure(config.filePath(QStringLiteral("fast.txt")), false);
-    const Figures paced = measure(config.filePath(QStringLiteral("paced.txt")), true);
+    const Figures fast = measure(ports.filePath(QStringLiteral("fast.txt")), false);
+    const Figures paced = measure(ports.filePath(QStringLiteral("paced.txt")), true);
     if (!fast.ok || !paced.ok) {
         std::fprintf(stderr, "no figures: the emulator did not start, or polls failed\n");
         return 1;

@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -71,9 +70,7 @@ Blocks measure(int slowMs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Our own port map and no real serial ports, set before anything asks for them.
-    QTemporaryDir config;
-    isolateFromSystemPorts(config);
+    const BenchPorts ports; // before anything asks for a port
     QApplication app(argc, argv);
 
     const auto pollDeadline =

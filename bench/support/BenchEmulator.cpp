@@ -5,7 +5,6 @@
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
 
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -37,10 +36,14 @@ void BenchEmulator::stop() {
     m_process.waitForFinished(5000);
 }
 
-void isolateFromSystemPorts(const QTemporaryDir& config) {
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+BenchPorts::BenchPorts() {
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PortMap::setEnumerationEnabled(false);
+}
+
+QString BenchPorts::filePath(const QString& name) const {
+    return m_config.filePath(name);
 }
 
 void createFormsOnCom1() {

@@ -3,8 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-
-class QTemporaryDir;
+#include <QTemporaryDir>
 
 // instrument-emulator as a child of a benchmark: start() returns once it has printed its
 // "ready <device>" line; stop() or the destructor ends it.
@@ -23,9 +22,17 @@ private:
     QProcess m_process;
 };
 
-// A port map of the benchmark's own in `config` and no real serial ports, drawn offscreen.
-// Called before the application object exists.
-void isolateFromSystemPorts(const QTemporaryDir& config);
+// A port map of the benchmark's own (its links in a temporary folder, no real serial
+// ports), drawn offscreen. Made before the application object.
+class BenchPorts {
+public:
+    BenchPorts();
+    // A file in the temporary folder (transcripts).
+    QString filePath(const QString& name) const;
+
+private:
+    QTemporaryDir m_config;
+};
 
 // The five windows as the program makes them, with the instrument taken as found on COM1
 // and the start-up timers off: the benchmark drives the main window's handlers itself.
