@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <utility>
+
 namespace {
 // Series of the visibility boxes, in channel order.
 constexpr int SeriesT = 0, SeriesRH = 1, SeriesTvl = 2, SeriesTtr = 3, SeriesV = 4, SeriesE = 7,
@@ -139,13 +141,14 @@ void TFOptions::nameForScreenReaders() {
         row.min->setAccessibleName(quantity + QStringLiteral(", минимум"));
         row.max->setAccessibleName(quantity + QStringLiteral(", максимум"));
     }
-    TrackBarYMax->setAccessibleName(QStringLiteral("Масштаб Y, максимум"));
-    TrackBarYMin->setAccessibleName(QStringLiteral("Масштаб Y, минимум"));
-    TrackBarXKol->setAccessibleName(QStringLiteral("Масштаб X, число точек"));
-    TrackBarInterv->setAccessibleName(QStringLiteral("Интервал измерений, секунды"));
-    CheckBoxTimer->setAccessibleName(QStringLiteral("Таймер, вкл./выкл."));
-    MaskEditTimeN->setAccessibleName(QStringLiteral("Начало измерений"));
-    MaskEditTimeK->setAccessibleName(QStringLiteral("Конец измерений"));
+    const std::pair<QWidget*, const char*> others[] = {
+        {TrackBarYMax, "Масштаб Y, максимум"},    {TrackBarYMin, "Масштаб Y, минимум"},
+        {TrackBarXKol, "Масштаб X, число точек"}, {TrackBarInterv, "Интервал измерений, секунды"},
+        {CheckBoxTimer, "Таймер, вкл./выкл."},    {MaskEditTimeN, "Начало измерений"},
+        {MaskEditTimeK, "Конец измерений"},
+    };
+    for (const auto& [widget, name] : others)
+        widget->setAccessibleName(QString::fromUtf8(name));
 }
 
 void TFOptions::buildSeriesGroup() {

@@ -114,7 +114,6 @@ TFStat::TFStat(QWidget* parent)
 
     buildFlowArea();
     nameControls();
-    nameForScreenReaders();
 
     // The edit text changes with every choice from the list and with every typed key.
     connect(ComboBoxStat, &QComboBox::editTextChanged, this, &TFStat::ComboBoxStatChange);
@@ -206,35 +205,31 @@ void TFStat::buildFlowArea() {
                     533 + Label6->fontMetrics().horizontalAdvance(QStringLiteral("м")) + 1, 18);
 }
 
-// Tests and other windows reach the controls by these names.
+// Tests and other windows reach the controls by their object names. Screen readers would
+// announce the group's title ("Расход") for every field without names of their own.
 void TFStat::nameControls() {
-    const std::pair<const char*, QWidget*> named[] = {
-        {"ComboBoxStat", ComboBoxStat},
-        {"ButtonStatReload", ButtonStatReload},
-        {"StaticTextMin", StaticTextMin},
-        {"StaticTextMax", StaticTextMax},
-        {"ButtonClose", ButtonClose},
-        {"EditX", EditX},
-        {"EditY", EditY},
-        {"EditD", EditD},
-        {"EditS", EditS},
-        {"StaticTextP", StaticTextP},
+    struct Named {
+        QWidget* widget;
+        const char* objectName;
+        const char* accessibleName; // none for buttons, which are named by their captions
     };
-    for (const auto& [name, widget] : named)
-        widget->setObjectName(QLatin1String(name));
-}
-
-void TFStat::nameForScreenReaders() {
-    // Without names of their own, screen readers announce the group's title ("Расход")
-    // for every field.
-    ComboBoxStat->setAccessibleName(QStringLiteral("Величина"));
-    StaticTextMin->setAccessibleName(QStringLiteral("Минимум"));
-    StaticTextMax->setAccessibleName(QStringLiteral("Максимум"));
-    EditX->setAccessibleName(QStringLiteral("Ширина воздуховода, м"));
-    EditY->setAccessibleName(QStringLiteral("Высота воздуховода, м"));
-    EditD->setAccessibleName(QStringLiteral("Диаметр воздуховода, м"));
-    EditS->setAccessibleName(QStringLiteral("Площадь сечения, м²"));
-    StaticTextP->setAccessibleName(QStringLiteral("Расход, м³/ч"));
+    const Named named[] = {
+        {ComboBoxStat, "ComboBoxStat", "Величина"},
+        {ButtonStatReload, "ButtonStatReload", nullptr},
+        {StaticTextMin, "StaticTextMin", "Минимум"},
+        {StaticTextMax, "StaticTextMax", "Максимум"},
+        {ButtonClose, "ButtonClose", nullptr},
+        {EditX, "EditX", "Ширина воздуховода, м"},
+        {EditY, "EditY", "Высота воздуховода, м"},
+        {EditD, "EditD", "Диаметр воздуховода, м"},
+        {EditS, "EditS", "Площадь сечения, м²"},
+        {StaticTextP, "StaticTextP", "Расход, м³/ч"},
+    };
+    for (const Named& n : named) {
+        n.widget->setObjectName(QLatin1String(n.objectName));
+        if (n.accessibleName)
+            n.widget->setAccessibleName(QString::fromUtf8(n.accessibleName));
+    }
 }
 
 void TFStat::setSeriesSource(std::function<StatSeries(int)> source) {

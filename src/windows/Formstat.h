@@ -100,7 +100,6 @@ private:
     void buildChart();
     void buildFlowArea();
     void nameControls();
-    void nameForScreenReaders();
     void Recompute();
     void clearMarks();
     void addMark(double key, double value, const QString& text);
