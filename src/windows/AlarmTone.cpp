@@ -1,36 +1,67 @@
 #include "AlarmTone.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QAudioSink>
 #include <QBuffer>
 #include <QMediaDevices>
-#include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
-AlarmTone::AlarmTone(QObject* parent) : QObject(parent) {}
+namespace {
+// How often a sounding sink is asked how much the server has played.
+constexpr int PlayOutPollMs = 10;
+// Silence after a run, so that it ends before the stream runs dry.
+constexpr int TrailMs = 2 * AlarmTone::BufferMs;
+// How long a stopped sink is kept before it is deleted.
+constexpr int SinkLingerMs = 2000;
+} // namespace
+
+AlarmTone::AlarmTone(QObject* parent) : QObject(parent) {
+    m_playOut.setInterval(PlayOutPollMs);
+    connect(&m_playOut, &QTimer::timeout, this, &AlarmTone::checkPlayedOut);
+    m_beeps.setInterval(DurationMs + GapMs);
+    connect(&m_beeps, &QTimer::timeout, this, &AlarmTone::beepNext);
+}
 
 AlarmTone::~AlarmTone() {
-    if (m_sink)
-        m_sink->stop();
+    silence();
+}
+
+QAudioDevice AlarmTone::outputDevice() const {
+    return QMediaDevices::defaultAudioOutput();
+}
+
+void AlarmTone::systemBeep() {
+    QApplication::beep();
 }
 
 void AlarmTone::beep() {
     ++m_requested;
     ++m_pending;
-    if (!m_playing)
-        playNext();
+    if (!m_playing && !m_startQueued) {
+        m_startQueued = true;
+        QTimer::singleShot(0, this, &AlarmTone::playQueued);
+    }
 }
 
-QByteArray AlarmTone::makeTone(const QAudioFormat& format) const {
+void AlarmTone::silence() {
+    m_pending = 0;
+    m_beepsLeft = 0;
+    m_beeps.stop();
+    dropSink();
+    m_playing = false;
+}
+
+QByteArray AlarmTone::makeTone(const QAudioFormat& format) {
     const int rate = format.sampleRate();
     const int channels = format.channelCount();
     const int frames = rate * DurationMs / 1000;
+    const int gapFrames = rate * GapMs / 1000;
     QByteArray out;
-    out.resize(static_cast<qsizetype>(frames) * channels * format.bytesPerSample());
+    out.resize(static_cast<qsizetype>(frames + gapFrames) * channels * format.bytesPerSample());
     char* p = out.data();
     for (int i = 0; i < frames; ++i) {
         const double s =
@@ -60,56 +91,111 @@ QByteArray AlarmTone::makeTone(const QAudioFormat& format) const {
             p += format.bytesPerSample();
         }
     }
+    // The gap is silence: zero, or the middle for unsigned samples.
+    std::memset(p, format.sampleFormat() == QAudioFormat::UInt8 ? 128 : 0,
+                static_cast<size_t>(out.data() + out.size() - p));
     return out;
 }
 
-void AlarmTone::playNext() {
-    if (m_playing)
+void AlarmTone::playQueued() {
+    m_startQueued = false;
+    if (m_playing || m_pending == 0)
         return;
-    if (m_pending == 0)
-        return;
-    --m_pending;
+    m_runTones = m_pending;
+    m_pending = 0;
     m_playing = true;
-    emit toneStarted();
+    m_sinceStart.start();
 
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        QApplication::beep();
-        QTimer::singleShot(DurationMs, this, &AlarmTone::toneEnded);
-        return;
-    }
-    if (!m_sink) {
-        QAudioFormat format;
-        format.setSampleRate(44100);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!device.isFormatSupported(format))
-            format = device.preferredFormat();
-        m_samples = makeTone(format);
-        m_sink = new QAudioSink(device, format, this);
-        m_buffer = new QBuffer(&m_samples, this);
-        connect(m_sink, &QAudioSink::stateChanged, this, &AlarmTone::onStateChanged);
-    }
-    m_buffer->close();
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink->start(m_buffer);
-    if (m_sink->error() != QAudio::NoError) {
-        QApplication::beep();
-        QTimer::singleShot(DurationMs, this, &AlarmTone::toneEnded);
-    }
+    const QAudioDevice device = outputDevice();
+    if (device.isNull() || !startSink(device))
+        fallBack();
 }
 
-void AlarmTone::toneEnded() {
-    if (!m_playing)
-        return;
-    m_playing = false;
-    playNext();
+bool AlarmTone::startSink(const QAudioDevice& device) {
+    QAudioFormat format;
+    format.setSampleRate(44100);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format))
+        format = device.preferredFormat();
+    if (format != m_format || m_tone.isEmpty()) {
+        m_format = format;
+        m_tone = makeTone(format);
+    }
+    // The run, then silence longer than the server's buffer: the sink is stopped once the
+    // run is heard, before the stream runs dry, since Qt drops what the server holds at
+    // stop() and a stream that ran dry has Qt ask the server for a drain.
+    m_samples = m_tone.repeated(m_runTones);
+    m_samples.chop(format.bytesForDuration(qint64(GapMs) * 1000));
+    m_samples.append(format.bytesForDuration(qint64(TrailMs) * 1000),
+                     format.sampleFormat() == QAudioFormat::UInt8 ? char(128) : char(0));
+
+    m_sink = new QAudioSink(device, format, this);
+    m_sink->setBufferSize(format.bytesForDuration(qint64(BufferMs) * 1000));
+    m_buffer = new QBuffer(&m_samples, m_sink);
+    m_buffer->open(QIODevice::ReadOnly);
+    m_sink->start(m_buffer);
+    m_playOut.start();
+    // Connected only now: a sink that fails to open reports it from inside start().
+    connect(m_sink, &QAudioSink::stateChanged, this, &AlarmTone::onStateChanged);
+    return m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState;
 }
 
 void AlarmTone::onStateChanged(QAudio::State state) {
-    if (state != QAudio::IdleState)
+    // An underrun (Idle) needs nothing: the sink carries on by itself.
+    if (m_sink && state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
+        fallBack(); // e.g. the sound server went away during the run
+}
+
+void AlarmTone::checkPlayedOut() {
+    // What the server has played, not what it was handed; a backend that cannot tell is
+    // stopped once the run and the server's buffer have had their time.
+    const qint64 playedUs = m_sink->processedUSecs();
+    if (playedUs >= runMs() * 1000)
+        endRun();
+    else if (m_sinceStart.elapsed() < runMs() + TrailMs + BufferMs)
         return;
+    else if (playedUs > 0)
+        endRun();
+    else
+        fallBack(); // a stream that never started is a failure
+}
+
+void AlarmTone::fallBack() {
+    dropSink();
+    // The tone under way and those after it in the run, one beep each.
+    const qint64 begun = m_sinceStart.elapsed() / (DurationMs + GapMs);
+    m_beepsLeft = int(std::max<qint64>(1, m_runTones - begun));
+    beepNext();
+    m_beeps.start();
+}
+
+void AlarmTone::beepNext() {
+    if (m_beepsLeft == 0) {
+        endRun();
+        return;
+    }
+    --m_beepsLeft;
+    ++m_fallbacks;
+    systemBeep();
+}
+
+void AlarmTone::endRun() {
+    m_beeps.stop();
+    dropSink();
+    m_playing = false;
+    playQueued(); // tones asked for while this run sounded
+}
+
+void AlarmTone::dropSink() {
+    m_playOut.stop();
+    if (!m_sink)
+        return;
+    disconnect(m_sink, nullptr, this, nullptr);
     m_sink->stop();
-    // Not from inside the sink's own signal: start the next tone from the event loop.
-    QTimer::singleShot(0, this, &AlarmTone::toneEnded);
+    // Qt's PulseAudio sink can still receive the reply to a drain it asked for when the
+    // stream ran dry, after stop(); deleting it at once lets that reply reach a freed object.
+    QTimer::singleShot(SinkLingerMs, m_sink, &QObject::deleteLater);
+    m_sink = nullptr;
+    m_buffer = nullptr;
 }

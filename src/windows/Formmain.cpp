@@ -421,6 +421,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
     TimerPeriod->stop();
     TimerDetekt->stop();
     TimerLogo->stop();
+    Beeper->silence();
     event->accept();
     QApplication::quit();
 }

@@ -1,4 +1,5 @@
 // Start-up, configuration detection, window toggles and run control of the main window.
+#include "AlarmTone.h"
 #include "Formhelp.h"
 #include "Formlogo.h"
 #include "Formmain.h"
@@ -191,6 +192,7 @@ void TFMain::ButtonStartStopClick() {
             }
         } else {
             TimerInterval->stop();
+            Beeper->silence();
             ButtonStartStop->setText(QStringLiteral("Старт"));
             setPanelText(3, QStringLiteral(" "));
             PortSession session(ComPort.PortNumber, ProbeBytes);
@@ -214,6 +216,7 @@ void TFMain::ButtonStartStopClick() {
         TimerPeriod->stop();
         ButtonStartStop->setText(QStringLiteral("Старт"));
         TimerInterval->stop();
+        Beeper->silence();
         PortSession session(ComPort.PortNumber, ProbeBytes + commandBytes(0));
         if (ProbeInstrument())
             SendCommand(CmdStop); // the acknowledgement is not needed

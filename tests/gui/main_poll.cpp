@@ -201,10 +201,13 @@ private slots:
         FOptions->CheckBoxV->setChecked(true);
         FOptions->EditVmax->setText(QStringLiteral("1"));
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->ButtonStartStopClick();
         FMain->PollInstrument();
         QVERIFY(isRed(FMain->StaticTextT));
         QVERIFY(isRed(FMain->StaticTextV));
         QCOMPARE(FMain->Beeper->requestedCount(), 2);
+        FMain->ButtonStartStopClick(); // Стоп silences the tones still to come
+        QVERIFY(!FMain->Beeper->isSounding() && FMain->Beeper->pendingCount() == 0);
         // Back to the colour of a text field at the first poll within the limits, as
         // the boxes without a limit test are.
         FOptions->EditTmax->setText(QStringLiteral("30"));
