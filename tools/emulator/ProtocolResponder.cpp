@@ -145,9 +145,10 @@ ProtocolResponder::Step ProtocolResponder::send(std::uint8_t b) {
             return Step::Stopped;
         m_ourLineFree = arrives;
     }
+    // Logged before it goes out: whoever has received the byte finds it in the transcript.
+    m_transcript.instrumentByte(b);
     if (!m_line.writeByte(b))
         return Step::Closed;
-    m_transcript.instrumentByte(b);
     return Step::Done;
 }
 
