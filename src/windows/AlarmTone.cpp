@@ -132,9 +132,9 @@ bool AlarmTone::startSink(const QAudioDevice& device) {
 
     m_sink = new QAudioSink(device, format, this);
     m_sink->setBufferSize(format.bytesForDuration(qint64(BufferMs) * 1000));
-    m_buffer = new QBuffer(&m_samples, m_sink);
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink->start(m_buffer);
+    auto* source = new QBuffer(&m_samples, m_sink);
+    source->open(QIODevice::ReadOnly);
+    m_sink->start(source);
     m_playOut.start();
     // Connected only now: a sink that fails to open reports it from inside start().
     connect(m_sink, &QAudioSink::stateChanged, this, &AlarmTone::onStateChanged);
@@ -197,5 +197,4 @@ void AlarmTone::dropSink() {
     // stream ran dry, after stop(); deleting it at once lets that reply reach a freed object.
     QTimer::singleShot(SinkLingerMs, m_sink, &QObject::deleteLater);
     m_sink = nullptr;
-    m_buffer = nullptr;
 }

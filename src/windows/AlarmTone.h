@@ -9,7 +9,6 @@
 #include <QTimer>
 
 class QAudioSink;
-class QBuffer;
 
 // The alarm tone, 1000 Hz for 500 ms. The tones asked for in one poll sound as one run,
 // one after the other with a short gap, without blocking the window. Each run gets a sink
@@ -61,7 +60,6 @@ private:
     static QByteArray makeTone(const QAudioFormat& format);
 
     QAudioSink* m_sink = nullptr;
-    QBuffer* m_buffer = nullptr;
     QAudioFormat m_format;
     QByteArray m_tone;          // one tone and its gap, in m_format
     QByteArray m_samples;       // the run sounding now
