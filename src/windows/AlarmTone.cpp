@@ -17,6 +17,11 @@ constexpr int PlayOutPollMs = 10;
 constexpr int TrailMs = 2 * AlarmTone::BufferMs;
 // How long a stopped sink is kept before it is deleted.
 constexpr int SinkLingerMs = 2000;
+
+// Silence in this format: zero, or the middle for unsigned samples.
+char silenceByte(const QAudioFormat& format) {
+    return format.sampleFormat() == QAudioFormat::UInt8 ? char(128) : char(0);
+}
 } // namespace
 
 AlarmTone::AlarmTone(QObject* parent) : QObject(parent) {
@@ -91,9 +96,7 @@ QByteArray AlarmTone::makeTone(const QAudioFormat& format) {
             p += format.bytesPerSample();
         }
     }
-    // The gap is silence: zero, or the middle for unsigned samples.
-    std::memset(p, format.sampleFormat() == QAudioFormat::UInt8 ? 128 : 0,
-                static_cast<size_t>(out.data() + out.size() - p));
+    std::memset(p, silenceByte(format), static_cast<size_t>(out.data() + out.size() - p));
     return out;
 }
 
@@ -127,8 +130,7 @@ bool AlarmTone::startSink(const QAudioDevice& device) {
     // stop() and a stream that ran dry has Qt ask the server for a drain.
     m_samples = m_tone.repeated(m_runTones);
     m_samples.chop(format.bytesForDuration(qint64(GapMs) * 1000));
-    m_samples.append(format.bytesForDuration(qint64(TrailMs) * 1000),
-                     format.sampleFormat() == QAudioFormat::UInt8 ? char(128) : char(0));
+    m_samples.append(format.bytesForDuration(qint64(TrailMs) * 1000), silenceByte(format));
 
     m_sink = new QAudioSink(device, format, this);
     m_sink->setBufferSize(format.bytesForDuration(qint64(BufferMs) * 1000));
