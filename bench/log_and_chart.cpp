@@ -7,8 +7,8 @@
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/TimeAxis.h"
-#include "windows/LogGraph.h"
-#include "windows/PointReadout.h"
+#include "chart/LogGraph.h"
+#include "chart/PointReadout.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 #include "Formmain.h"
 
-#include "AlarmTone.h"
-#include "ChartMouse.h"
+#include "sound/AlarmTone.h"
+#include "chart/ChartMouse.h"
 #include "ColourSwatch.h"
-#include "LogGraph.h"
-#include "PointReadout.h"
-#include "TimeLabelTicker.h"
+#include "chart/LogGraph.h"
+#include "chart/PointReadout.h"
+#include "chart/TimeLabelTicker.h"
 #include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
 
@@ -74,7 +74,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     ShowMessage = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     };
-    Beeper = new AlarmTone(this);
+    Beeper = new AlarmTone(this, [] { QApplication::beep(); });
     m_export = new ExportJob(this);
 
     auto* central = new QWidget(this);

@@ -1,5 +1,5 @@
 // Start-up, configuration detection, window toggles and run control of the main window.
-#include "AlarmTone.h"
+#include "sound/AlarmTone.h"
 #include "Formhelp.h"
 #include "Formlogo.h"
 #include "Formmain.h"
@@ -7,7 +7,7 @@
 #include "Forms.h"
 #include "Formstat.h"
 #include "MaskedTimeEdit.h"
-#include "TimeLabelTicker.h"
+#include "chart/TimeLabelTicker.h"
 #include "link/ConfigurationDetection.h"
 #include "link/Rcpthread.h"
 #include "link/Unitcomport.h"

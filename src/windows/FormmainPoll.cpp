@@ -1,6 +1,6 @@
 // One poll of the instrument and what it shows and logs; clearing the log.
-#include "AlarmTone.h"
-#include "ChartMouse.h"
+#include "sound/AlarmTone.h"
+#include "chart/ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
 #include "Formstat.h"

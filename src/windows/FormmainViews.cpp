@@ -1,9 +1,9 @@
 // The chart's two views, the view the user holds, and the settings window's pushes to
 // the chart.
-#include "ChartMouse.h"
+#include "chart/ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
-#include "LogGraph.h"
+#include "chart/LogGraph.h"
 
 #include <QCheckBox>
 #include <QLabel>

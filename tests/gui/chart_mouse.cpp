@@ -4,8 +4,8 @@
 // the nearest point.
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
-#include "windows/ChartMouse.h"
-#include "windows/PointReadout.h"
+#include "chart/ChartMouse.h"
+#include "chart/PointReadout.h"
 
 #include <QLabel>
 #include <QPushButton>

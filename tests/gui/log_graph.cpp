@@ -1,6 +1,6 @@
 #include "measurement/MeasurementLog.h"
 #include "measurement/RegionalSettings.h"
-#include "windows/LogGraph.h"
+#include "chart/LogGraph.h"
 
 #include <QTest>
 #include <qcustomplot.h>

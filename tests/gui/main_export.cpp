@@ -4,7 +4,7 @@
 #include "../unit/export/ReadBackSupport.h"
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
-#include "windows/ChartPrint.h"
+#include "chart/ChartPrint.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The main window as laid out, its menu, resize arithmetic, window toggles, the chart
 // views and the splash timer.
 #include "MainWindowFixture.h"
-#include "windows/LogGraph.h"
+#include "chart/LogGraph.h"
 
 #include <QCheckBox>
 #include <QLabel>

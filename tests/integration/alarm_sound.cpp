@@ -1,6 +1,6 @@
 // The alarm as a listener hears it: a private sound server with a null sink, whose monitor
 // is recorded while the tone code plays, and the recording measured tone by tone.
-#include "windows/AlarmTone.h"
+#include "sound/AlarmTone.h"
 
 #include <QMediaDevices>
 #include <QProcess>

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class QAudioSink;
 
 // The alarm tone, 1000 Hz for 500 ms. The tones asked for in one poll sound as one run,
@@ -26,7 +28,8 @@ public:
     // The stream buffer asked of the sound server.
     static constexpr int BufferMs = 100;
 
-    explicit AlarmTone(QObject* parent = nullptr);
+    // systemBeep gives the ordinary beep; the sound knows no window toolkit of its own.
+    explicit AlarmTone(QObject* parent = nullptr, std::function<void()> systemBeep = {});
     ~AlarmTone() override;
 
     // Queues one tone; those queued before the window next waits for events form one run.
@@ -59,6 +62,7 @@ private:
     qint64 runMs() const { return qint64(m_runTones) * (DurationMs + GapMs) - GapMs; }
     static QByteArray makeTone(const QAudioFormat& format);
 
+    std::function<void()> m_systemBeep;
     QAudioSink* m_sink = nullptr;
     QAudioFormat m_format;
     QByteArray m_tone;          // one tone and its gap, in m_format

@@ -1,6 +1,5 @@
 #include "AlarmTone.h"
 
-#include <QApplication>
 #include <QAudioSink>
 #include <QBuffer>
 #include <QMediaDevices>
@@ -9,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <utility>
 
 namespace {
 // How often a sounding sink is asked how much the server has played.
@@ -24,7 +24,8 @@ char silenceByte(const QAudioFormat& format) {
 }
 } // namespace
 
-AlarmTone::AlarmTone(QObject* parent) : QObject(parent) {
+AlarmTone::AlarmTone(QObject* parent, std::function<void()> systemBeep)
+    : QObject(parent), m_systemBeep(std::move(systemBeep)) {
     m_playOut.setInterval(PlayOutPollMs);
     connect(&m_playOut, &QTimer::timeout, this, &AlarmTone::checkPlayedOut);
     m_beeps.setInterval(DurationMs + GapMs);
@@ -40,7 +41,8 @@ QAudioDevice AlarmTone::outputDevice() const {
 }
 
 void AlarmTone::systemBeep() {
-    QApplication::beep();
+    if (m_systemBeep)
+        m_systemBeep();
 }
 
 void AlarmTone::beep() {
