@@ -3,12 +3,12 @@
 // zoomed to the newest 100 points, a replot of the whole log zoomed out, and the point
 // readout's lookup under the pointer in both views.
 // Give a file name ending in .png to also save the chart, zoomed in and out.
+#include "chart/LogGraph.h"
+#include "chart/PointReadout.h"
 #include "measurement/Channel.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/TimeAxis.h"
-#include "chart/LogGraph.h"
-#include "chart/PointReadout.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

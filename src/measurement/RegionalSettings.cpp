@@ -36,7 +36,9 @@ QChar decimalSeparator() {
     return s.isEmpty() ? QChar(u'.') : s.at(0);
 }
 
-QString shortDateFormat() { return locale().dateFormat(QLocale::ShortFormat); }
+QString shortDateFormat() {
+    return locale().dateFormat(QLocale::ShortFormat);
+}
 
 QString longTimeFormat() {
     QString f = locale().timeFormat(QLocale::LongFormat);
@@ -46,9 +48,13 @@ QString longTimeFormat() {
     return f.trimmed();
 }
 
-QString shortDate(const QDate& date) { return locale().toString(date, shortDateFormat()); }
+QString shortDate(const QDate& date) {
+    return locale().toString(date, shortDateFormat());
+}
 
-QString longTime(const QTime& time) { return locale().toString(time, longTimeFormat()); }
+QString longTime(const QTime& time) {
+    return locale().toString(time, longTimeFormat());
+}
 
 bool parseNumber(const QString& text, double& value) {
     const QString t = text.trimmed();

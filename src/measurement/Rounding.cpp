@@ -10,7 +10,15 @@ double roundToStep(double x, long double step) {
 }
 } // namespace
 
-double RoundToTenth(double x) { return roundToStep(x, 0.1L); }
-double RoundToHundredth(double x) { return roundToStep(x, 0.01L); }
-double RoundToUnit(double x) { return roundToStep(x, 1.0L); }
-double RoundToFiveDecimals(double x) { return roundToStep(x, 0.00001L); }
+double RoundToTenth(double x) {
+    return roundToStep(x, 0.1L);
+}
+double RoundToHundredth(double x) {
+    return roundToStep(x, 0.01L);
+}
+double RoundToUnit(double x) {
+    return roundToStep(x, 1.0L);
+}
+double RoundToFiveDecimals(double x) {
+    return roundToStep(x, 0.00001L);
+}

@@ -1,13 +1,13 @@
 #include "Formmain.h"
 
-#include "sound/AlarmTone.h"
-#include "chart/ChartMouse.h"
 #include "ColourSwatch.h"
+#include "chart/ChartMouse.h"
 #include "chart/LogGraph.h"
 #include "chart/PointReadout.h"
 #include "chart/TimeLabelTicker.h"
 #include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
+#include "sound/AlarmTone.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // Saving the log to a workbook, the chart to a bitmap, and printing the chart.
+#include "Formmain.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
-#include "Formmain.h"
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
 

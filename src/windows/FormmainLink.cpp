@@ -1,5 +1,4 @@
 // Start-up, configuration detection, window toggles and run control of the main window.
-#include "sound/AlarmTone.h"
 #include "Formhelp.h"
 #include "Formlogo.h"
 #include "Formmain.h"
@@ -13,6 +12,7 @@
 #include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/ScheduleTime.h"
+#include "sound/AlarmTone.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,8 @@
 // One poll of the instrument and what it shows and logs; clearing the log.
-#include "sound/AlarmTone.h"
-#include "chart/ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
 #include "Formstat.h"
+#include "chart/ChartMouse.h"
 #include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/ChannelDecoding.h"
@@ -14,6 +13,7 @@
 #include "measurement/Rounding.h"
 #include "measurement/TimeAxis.h"
 #include "measurement/ValueText.h"
+#include "sound/AlarmTone.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The chart's two views, the view the user holds, and the settings window's pushes to
 // the chart.
-#include "chart/ChartMouse.h"
 #include "Formmain.h"
 #include "Formoptions.h"
+#include "chart/ChartMouse.h"
 #include "chart/LogGraph.h"
 
 #include <QCheckBox>

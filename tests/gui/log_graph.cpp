@@ -1,6 +1,6 @@
+#include "chart/LogGraph.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/RegionalSettings.h"
-#include "chart/LogGraph.h"
 
 #include <QTest>
 #include <qcustomplot.h>

@@ -2,8 +2,8 @@
 // coloured, beeped and logged, and what a broken-off reply leaves behind.
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
-#include "sound/AlarmTone.h"
 #include "chart/LogGraph.h"
+#include "sound/AlarmTone.h"
 
 #include <QApplication>
 #include <QCheckBox>
