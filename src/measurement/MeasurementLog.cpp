@@ -26,6 +26,24 @@ void MeasurementLog::clear() {
     for (LogSeries& s : m_series)
         s.clear();
     m_baseDate = QDate();
+    for (auto& gaps : m_gapsBefore)
+        gaps.clear();
+    m_missed.clear();
+}
+
+void MeasurementLog::markGap(const QDateTime& when) {
+    m_missed.push_back(when);
+    for (std::size_t s = 0; s < m_series.size(); ++s) {
+        const qsizetype next = m_series[s].count();
+        // A gap before the first point, or a second miss in a row, breaks nothing new.
+        if (next > 0 && (m_gapsBefore[s].empty() || m_gapsBefore[s].back() != next))
+            m_gapsBefore[s].push_back(next);
+    }
+}
+
+bool MeasurementLog::gapBefore(int series, qsizetype i) const {
+    const auto& gaps = m_gapsBefore[index(series)];
+    return std::binary_search(gaps.begin(), gaps.end(), i);
 }
 
 QDateTime MeasurementLog::time(int series, qsizetype i) const {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 // The points the polls have collected since start or the last clearing: ten series in
 // channel order (index 0 = Series1 ... 9 = Series10). Point i of a series has X = i, a Y
@@ -21,6 +22,14 @@ public:
         append(seriesIndex(channel), value, when);
     }
     void clear();
+
+    // A poll that logged nothing while the run went on (the link failed): the next point
+    // of every series follows a gap, and the chart's lines break there.
+    void markGap(const QDateTime& when);
+    // Whether a gap lies between point i - 1 and point i of a series.
+    bool gapBefore(int series, qsizetype i) const;
+    // The missed polls since start or the last clearing, oldest first.
+    const std::vector<QDateTime>& missedPolls() const { return m_missed; }
 
     qsizetype count(int series) const { return m_series[index(series)].count(); }
     bool isEmpty(int series) const { return count(series) == 0; }
@@ -51,4 +60,7 @@ private:
     // point after start or clearing: a label is then plain arithmetic, with no time-zone
     // lookup, and shows what the clock showed when the point was taken.
     QDate m_baseDate;
+    // Per series, ascending: the indexes of the points that follow a gap.
+    std::array<std::vector<qsizetype>, SeriesCount> m_gapsBefore;
+    std::vector<QDateTime> m_missed;
 };
