@@ -193,8 +193,10 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         return keysHorizontal ? QPointF(k, v) : QPointF(v, k);
     };
 
-    // A column stops at a missed poll and the line breaks there; the points after it
-    // start a new line, in the same pixel column if the gap falls inside one.
+    // A column's line stops at the first missed poll in it and the points after that
+    // start a new line, in the same pixel column. Further gaps inside that column would
+    // not show: they are passed over, so a column costs a few lines however many polls
+    // it missed.
     const std::vector<qsizetype>& gaps = m_log.gapIndexes(m_series);
     auto gap = std::upper_bound(gaps.begin(), gaps.end(), r.first);
     std::vector<QPointF> points;
@@ -206,10 +208,13 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         const double column = std::floor(origin + static_cast<double>(begin) * step);
         const double next = step > 0 ? std::ceil((column + 1 - origin) / step)
                                      : std::floor((column - origin) / step) + 1;
-        qsizetype end = indexWithin(next, begin + 1, r.last + 1);
-        const bool breaks = gap != gaps.end() && *gap <= end;
-        if (breaks)
-            end = *gap++;
+        const qsizetype columnEnd = indexWithin(next, begin + 1, r.last + 1);
+        qsizetype end = columnEnd;
+        const bool breaks = gap != gaps.end() && *gap <= columnEnd;
+        if (breaks) {
+            end = *gap;
+            gap = std::lower_bound(std::next(gap), gaps.end(), columnEnd);
+        }
         double lo = 0;
         double hi = 0;
         s.rangeMinMax(begin, end, lo, hi);
