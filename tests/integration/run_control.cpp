@@ -608,10 +608,6 @@ void RunControl::linkFaultOption_data() {
     const QString relink = QStringLiteral("H 37 H 37 I 37 H A7 I A7 I 3C H 3C");
     QTest::newRow("off: a silent poll ends the run") << false << silent << "tick" << 0 << "H 37"
                                                      << "COM1" << NoAnswer;
-    QTest::newRow("on: two of three silent polls")
-        << true << silent << "tick tick" << 2 << "H 37 H 37"
-        << "COM1"
-        << "Нет отклика от прибора (2)";
     QTest::newRow("on: three silent polls")
         << true << silent << "tick tick tick tick" << 3 << "H 37 H 37 H 37"
         << "COM1"
