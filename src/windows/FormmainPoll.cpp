@@ -13,6 +13,7 @@
 #include "measurement/Rounding.h"
 #include "measurement/TimeAxis.h"
 #include "measurement/ValueText.h"
+#include "recording/RecordingWriter.h"
 #include "sound/AlarmTone.h"
 
 #include <QApplication>
@@ -135,6 +136,12 @@ void TFMain::showPoll(const PollReading& r) {
     if (carried.uv)
         showOptical(Channel::UV, r.AcceptedUV, r.UVRange);
     moveTimeAxis();
+    // The whole poll goes to the disk in one piece, or not at all.
+    if (!m_pollPoints.isEmpty()) {
+        ++m_pollsLogged;
+        m_recording->record(m_pollPoints);
+        m_pollPoints = {};
+    }
 }
 
 void TFMain::showMeasured(Channel c, float accepted) {
@@ -167,7 +174,15 @@ void TFMain::testLimits(Channel c, float value) {
 }
 
 void TFMain::addPoint(int seriesIndex, double y) {
-    Log.append(seriesIndex, y, now());
+    const QDateTime when = now();
+    Log.append(seriesIndex, y, when);
+    m_pollPoints.add(seriesIndex, y, wallSeconds(when));
+}
+
+void TFMain::logMissedPoll() {
+    const QDateTime when = now();
+    Log.markGap(when);
+    m_recording->recordMissed(wallSeconds(when));
 }
 
 void TFMain::moveTimeAxis() {
@@ -185,6 +200,11 @@ void TFMain::followNewestPoints() {
 void TFMain::ButtonClearClick() {
     endViewHold();
     Log.clear();
+    m_recording->clear();
+    m_pollsLogged = 0;
+    m_pollsSaved = 0;
+    m_pollsAtExport = 0;
+    RecordingNote->hide(); // a stopped recording starts afresh with the empty log
     for (QLabel* box : valueBoxes())
         box->setText(QStringLiteral("0.0"));
     ChartValue->replot(QCustomPlot::rpQueuedReplot);

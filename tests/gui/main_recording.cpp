@@ -1,0 +1,266 @@
+// The main window's recording of the log: the question before leaving with unsaved
+// polls, the offer of a recording left by a dead program, damaged files set aside, and
+// a state folder that takes no file.
+#include "MainWindowFixture.h"
+#include "measurement/PollReading.h"
+#include "recording/RecordingDatabase.h"
+#include "recording/RecordingFolder.h"
+#include "recording/RecordingWriter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+void poll(int times) {
+    FMain->ModelCode = 60; // t, RH, wet-bulb, dew point, V
+    for (int i = 0; i < times; ++i) {
+        PollReading r;
+        r.AcceptedT = 20.5f + static_cast<float>(i);
+        r.AcceptedRH = 50;
+        r.AcceptedV = 1.25f;
+        FMain->showPoll(r);
+    }
+}
+
+QStringList files(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files);
+}
+
+void execSql(const QString& file, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.toUtf8().constData(), &db);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+class MainRecording : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> m_forms;
+    QStringList m_messages;
+
+    // A recording left by a program that died: three polls, the middle one with a point
+    // a second late and a missed poll after it, the last without RH and with a Y beyond
+    // whole tenths.
+    QString deadRecording(const QString& name = QStringLiteral("log-20261201-120000-999999.db")) {
+        QDir().mkpath(m_forms->state.recordings());
+        const QString path = QDir(m_forms->state.recordings()).filePath(name);
+        RecordingDatabase db;
+        const qint64 t0 = wallSeconds(QDateTime(QDate(2026, 12, 1), QTime(12, 0, 0)));
+        RecordedPoll a, b, c;
+        a.add(0, 20.1, t0);
+        a.add(1, 45, t0);
+        b.add(0, -3.4, t0 + 3);
+        b.add(1, 46, t0 + 4);
+        c.add(0, 3.0e8, t0 + 9);
+        if (!db.create(path) || !db.append(a) || !db.append(b) || !db.appendMissed(t0 + 6) ||
+            !db.append(c))
+            return {};
+        return path;
+    }
+
+private slots:
+    void init() {
+        m_forms = std::make_unique<MainWindowFixture>();
+        m_messages.clear();
+        FMain->ShowMessage = [this](const QString&, const QString& text) { m_messages << text; };
+    }
+    void cleanup() { m_forms.reset(); }
+
+    void leaving_data() {
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<bool>("exported");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("empty log") << 0 << false << QStringList{} << true;
+        QTest::newRow("all exported") << 3 << true << QStringList{} << true;
+        QTest::newRow("Отмена") << 3 << false << QStringList{"Отмена"} << false;
+        QTest::newRow("Не сохранять") << 3 << false << QStringList{"Не сохранять"} << true;
+        QTest::newRow("Сохранить…") << 3 << false << QStringList{"Сохранить…"} << true;
+        QTest::newRow("Сохранить…, dialog cancelled")
+            << 3 << false << QStringList{"Сохранить…"} << false;
+    }
+    void leaving() {
+        QFETCH(int, polls);
+        QFETCH(bool, exported);
+        QFETCH(QStringList, answers);
+        QFETCH(bool, closes);
+        QTemporaryDir dir;
+        const bool dialogAccepts = !QByteArray(QTest::currentDataTag()).endsWith("cancelled");
+        FMain->RunFileDialog = [&](QFileDialog* d) {
+            d->selectFile(dir.filePath(QStringLiteral("log.xlsx")));
+            return dialogAccepts;
+        };
+        QSignalSpy exports(FMain, &TFMain::exportFinished);
+        FMain->show();
+        poll(polls);
+        if (exported) {
+            FMain->EXL1Click();
+            QVERIFY(exports.wait());
+        }
+        m_forms->answers = answers;
+        FMain->N9Click();
+        if (answers == QStringList{"Сохранить…"} && dialogAccepts)
+            QTRY_VERIFY(exports.size() == int(exported) + 1);
+        QTRY_COMPARE(FMain->isVisible(), !closes);
+        QCOMPARE(m_forms->questions,
+                 answers.isEmpty()
+                     ? QStringList{}
+                     : QStringList{QStringLiteral("В журнале есть несохранённые измерения (3). "
+                                                  "Сохранить их перед выходом?")});
+        // The end of the program removes the recording, whatever was asked.
+        const QString folder = m_forms->state.recordings();
+        FMain->recording()->waitUntilWritten();
+        QCOMPARE(QFile::exists(FMain->recording()->path()), polls > 0);
+        m_forms.reset();
+        QCOMPARE(files(folder), QStringList{});
+    }
+
+    void offer_data() {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("restore") << QStringList{"Восстановить"} << true << true;
+        QTest::newRow("keep") << QStringList{"Оставить на потом"} << false << true;
+        QTest::newRow("delete") << QStringList{"Удалить…", "Удалить"} << false << false;
+        QTest::newRow("delete, then not") << QStringList{"Удалить…", "Не удалять"} << false << true;
+    }
+    void offer() {
+        QFETCH(QStringList, answers);
+        QFETCH(bool, restored);
+        QFETCH(bool, kept);
+        const QString path = deadRecording();
+        QVERIFY(!path.isEmpty());
+        // A second instance still running: its recording is neither offered nor touched.
+        const QString live = deadRecording(QStringLiteral("log-20261201-130000-999998.db"));
+        auto liveLock = RecordingFolder::lockFor(live);
+        QVERIFY(liveLock->tryLock(0));
+        m_forms->answers = answers;
+        FMain->offerRecordings();
+        QCOMPARE(m_forms->questions.size(), answers.size());
+        QVERIFY2(m_forms->questions.first().contains(
+                     QStringLiteral("Начало: 01.12.2026 12:00:00\nКонец: 01.12.2026 12:00:09\n"
+                                    "Опросов: 3\nПропущенных опросов: 1")),
+                 qPrintable(m_forms->questions.first()));
+        QCOMPARE(QFile::exists(path), kept);
+        QVERIFY(QFile::exists(live));
+        QCOMPARE(FMain->Log.count(0), qsizetype(restored ? 3 : 0));
+        if (!restored)
+            return;
+        const MeasurementLog& log = FMain->Log;
+        QCOMPARE(log.y(0, 1), -3.4);
+        QCOMPARE(log.y(0, 2), 3.0e8);
+        QCOMPARE(log.count(1), qsizetype(2));
+        QCOMPARE(log.TimeLabel(1, 1), QStringLiteral("12:00:04"));
+        QCOMPARE(log.missedPolls(),
+                 std::vector<QDateTime>{QDateTime(QDate(2026, 12, 1), QTime(12, 0, 6))});
+        QVERIFY(log.gapBefore(0, 2) && !log.gapBefore(0, 1));
+        QCOMPARE(FMain->unsavedPolls(), qsizetype(3));
+        // A new run appends to the restored log and to the same file.
+        poll(1);
+        FMain->recording()->waitUntilWritten();
+        QCOMPARE(FMain->recording()->path(), path);
+        RecordingDatabase db;
+        RecordingDatabase::Summary summary;
+        QVERIFY(db.open(path, true) && db.summarize(summary));
+        QCOMPARE(summary.polls, qint64(4));
+    }
+
+    void damaged_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("truncated mid-page") << "файл повреждён или обрезан";
+        QTest::newRow("zero bytes") << "файл пуст";
+        QTest::newRow("random bytes") << "файл не является базой данных SQLite";
+        QTest::newRow("foreign SQLite file") << "это не запись журнала этой программы";
+        QTest::newRow("newer schema") << "запись сделана более новой версией программы";
+    }
+    void damaged() {
+        QFETCH(QString, reason);
+        const QByteArray tag = QTest::currentDataTag();
+        QString path = QDir(m_forms->state.recordings()).filePath("log-20261201-120000-999999.db");
+        QDir().mkpath(m_forms->state.recordings());
+        QFile file(path);
+        if (tag.startsWith("truncated")) {
+            RecordingDatabase db;
+            RecordedPoll p;
+            for (int s = 0; s < 10; ++s)
+                p.add(s, 12345.6, 0);
+            QVERIFY(db.create(path));
+            for (int i = 0; i < 500; ++i)
+                QVERIFY(db.append(p));
+            db.close();
+            QVERIFY(file.resize(file.size() / 2 + 1000));
+        } else if (tag.startsWith("random")) {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 4096; ++i)
+                file.write(QByteArray::number(QRandomGenerator::global()->generate(), 16));
+            file.close();
+        } else if (tag.startsWith("foreign")) {
+            execSql(path, "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1, c2);"
+                          "INSERT INTO poll VALUES(1, 2, 3, 4);");
+        } else if (tag.startsWith("newer")) {
+            QVERIFY(!deadRecording().isEmpty());
+            execSql(path, "PRAGMA user_version = 2;");
+        } else {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.close();
+        }
+        FMain->offerRecordings();
+        QCOMPARE(m_forms->questions, QStringList{});
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(reason), qPrintable(m_messages.first()));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QFile::exists(
+            QDir(m_forms->state.recordings()).filePath("damaged-log-20261201-120000-999999.db")));
+        // The program goes on as usual and records its own run.
+        poll(2);
+        FMain->recording()->waitUntilWritten();
+        QVERIFY(QFile::exists(FMain->recording()->path()));
+        QVERIFY(FMain->RecordingNote->isHidden());
+    }
+
+    void unwritableStateFolder_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only folder") << "нет прав на запись";
+        QTest::newRow("a file in the folder's place") << "нет такой папки";
+    }
+    void unwritableStateFolder() {
+        QFETCH(QString, reason);
+        const QString folder = m_forms->state.recordings();
+        if (QByteArray(QTest::currentDataTag()).startsWith("read-only")) {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            if (QFile(folder + "/probe").open(QIODevice::WriteOnly))
+                QSKIP("this user writes into read-only folders (root)");
+        } else {
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        const QList<int> widths{FMain->StatusPanels[0]->width(), FMain->StatusPanels[1]->width(),
+                                FMain->StatusPanels[2]->width()};
+        poll(3);
+        QTRY_VERIFY(!FMain->RecordingNote->isHidden());
+        QCOMPARE(FMain->RecordingNote->text(),
+                 QStringLiteral("Запись журнала на диск остановлена: ") + reason);
+        QCOMPARE(FMain->Log.count(0), qsizetype(3));
+        QCOMPARE((QList<int>{FMain->StatusPanels[0]->width(), FMain->StatusPanels[1]->width(),
+                             FMain->StatusPanels[2]->width()}),
+                 widths);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+QTEST_MAIN(MainRecording)
+#include "main_recording.moc"
