@@ -37,10 +37,17 @@ const QString Keep = QStringLiteral("Оставить на потом");
 
 void TFMain::offerRecordings() {
     auto found = RecordingFolder::claimAbandoned(RecordingFolder::path());
+    if (found.empty())
+        return;
+    // The splash card would cover the questions: it waits until they are answered.
+    const bool splash = TimerLogo->isActive();
+    TimerLogo->stop();
     for (auto& recording : found) {
         offerRecording(recording.path, recording.lock);
         recording.lock.reset(); // kept for later: the next start offers it again
     }
+    if (splash)
+        TimerLogo->start();
 }
 
 void TFMain::offerRecording(const QString& path, std::unique_ptr<QLockFile>& lock) {
