@@ -1,6 +1,5 @@
 // The main window's recording of the log: the question before leaving with unsaved
-// polls, the offer of a recording left by a dead program, damaged files set aside, and
-// a state folder that takes no file.
+// polls, the offer of a recording left by a dead program, and damaged files set aside.
 #include "MainWindowFixture.h"
 #include "measurement/PollReading.h"
 #include "recording/RecordingDatabase.h"
@@ -14,8 +13,6 @@
 #include <QtTest>
 
 #include <sqlite3.h>
-
-#include <memory>
 
 namespace {
 const QString DeadName = QStringLiteral("log-20261201-120000-999999.db");
@@ -153,7 +150,6 @@ private slots:
             return;
         QCOMPARE((QList<double>{log.y(0, 0), log.y(0, 1), log.y(0, 2), log.y(1, 1)}),
                  (QList<double>{20.1, -3.4, 3.0e8, 46}));
-        QCOMPARE(log.count(1), qsizetype(2));
         QCOMPARE(log.TimeLabel(1, 1), QStringLiteral("12:00:04"));
         QCOMPARE(log.missedPolls(),
                  std::vector<QDateTime>{QDateTime(QDate(2026, 12, 1), QTime(12, 0, 6))});
@@ -169,41 +165,41 @@ private slots:
         QCOMPARE(summary.polls, qint64(4));
     }
 
+    // A file of these bytes, or one of our recordings (ours) or a new database, changed by
+    // sql, then cut to cutTo bytes.
     void damaged_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ours");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("cutTo");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("truncated mid-page") << "файл повреждён или обрезан";
-        QTest::newRow("zero bytes") << "файл пуст";
-        QTest::newRow("random bytes") << "файл не является базой данных SQLite";
-        QTest::newRow("foreign SQLite file") << "это не запись журнала этой программы";
-        QTest::newRow("newer schema") << "запись сделана более новой версией программы";
+        QByteArray noise;
+        for (uint i = 0; i < 8192; ++i)
+            noise += char(qHash(i));
+        QTest::newRow("truncated mid-page")
+            << QByteArray() << true << "" << 6000 << "файл повреждён или обрезан";
+        QTest::newRow("zero bytes") << QByteArray("") << false << "" << 0 << "файл пуст";
+        QTest::newRow("random bytes")
+            << noise << false << "" << 0 << "файл не является базой данных SQLite";
+        QTest::newRow("foreign SQLite file")
+            << QByteArray() << false << "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1)" << 0
+            << "это не запись журнала этой программы";
+        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 2" << 0
+                                      << "запись сделана более новой версией программы";
     }
     void damaged() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ours);
+        QFETCH(QString, sql);
+        QFETCH(int, cutTo);
         QFETCH(QString, reason);
-        const QByteArray tag = QTest::currentDataTag();
-        const QString path = inState(DeadName);
+        const QString path = ours ? deadRecording() : inState(DeadName);
         QFile file(path);
-        if (tag.startsWith("truncated")) {
-            RecordingDatabase db;
-            RecordedPoll p;
-            for (int s = 0; s < 10; ++s)
-                p.add(s, 12345.6, 0);
-            QVERIFY(db.create(path));
-            for (int i = 0; i < 500; ++i)
-                QVERIFY(db.append(p));
-            db.close();
-            QVERIFY(file.resize(file.size() / 2 + 1000));
-        } else if (tag.startsWith("foreign")) {
-            execSql(path, "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1); "
-                          "INSERT INTO poll VALUES(1, 2, 3);");
-        } else if (tag.startsWith("newer")) {
-            QVERIFY(!deadRecording().isEmpty());
-            execSql(path, "PRAGMA user_version = 2;");
-        } else {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            for (int i = 0; tag.startsWith("random") && i < 4096; ++i)
-                file.write(QByteArray::number(qHash(i), 16));
-            file.close();
-        }
+        QVERIFY(bytes.isNull() || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
+        file.close();
+        if (!sql.isEmpty())
+            execSql(path, sql.toUtf8().constData());
+        QVERIFY(cutTo == 0 || file.resize(cutTo));
         FMain->offerRecordings();
         QCOMPARE(m_forms->questions, QStringList{});
         QCOMPARE(m_messages.size(), 1);
@@ -214,29 +210,6 @@ private slots:
         FMain->recording()->waitUntilWritten();
         QVERIFY(QFile::exists(FMain->recording()->path()));
         QVERIFY(FMain->RecordingNote->isHidden());
-    }
-
-    void unwritableStateFolder_data() {
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only folder") << "нет прав на запись";
-        QTest::newRow("a file in the folder's place") << "нет такой папки";
-    }
-    void unwritableStateFolder() {
-        QFETCH(QString, reason);
-        const QString folder = m_forms->state.recordings();
-        if (QByteArray(QTest::currentDataTag()).startsWith("read-only")) {
-            QVERIFY(QDir().mkpath(folder));
-            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-            if (QFile(folder + "/probe").open(QIODevice::WriteOnly))
-                QSKIP("this user writes into read-only folders (root)");
-        } else {
-            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
-        }
-        poll(3);
-        QTRY_VERIFY(!FMain->RecordingNote->isHidden());
-        QCOMPARE(FMain->RecordingNote->text(), "Запись журнала на диск остановлена: " + reason);
-        QCOMPARE(FMain->Log.count(0), qsizetype(3));
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 

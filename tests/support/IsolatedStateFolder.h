@@ -1,25 +1,23 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <QTemporaryDir>
 
-// Gives the test a state folder of its own (through XDG_STATE_HOME, which child
-// processes inherit), so that no recording of the developer's own runs is offered,
-// touched or left behind. The previous setting comes back on destruction.
+// Gives the test a state folder of its own (XDG_STATE_HOME, which child processes
+// inherit): no recording of the developer's own runs is offered, touched or left behind.
 class IsolatedStateFolder {
 public:
-    IsolatedStateFolder();
-    ~IsolatedStateFolder();
-    IsolatedStateFolder(const IsolatedStateFolder&) = delete;
-    IsolatedStateFolder& operator=(const IsolatedStateFolder&) = delete;
-
-    QString root() const { return m_dir.path(); }
-    // Where the program keeps its recordings under that root.
+    IsolatedStateFolder() { qputenv("XDG_STATE_HOME", m_dir.path().toLocal8Bit()); }
+    ~IsolatedStateFolder() {
+        if (m_previous.isNull())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", m_previous);
+    }
+    // Where the program keeps its recordings.
     QString recordings() const { return m_dir.filePath(QStringLiteral("vilta-monitor")); }
 
 private:
+    QByteArray m_previous =
+        qEnvironmentVariableIsSet("XDG_STATE_HOME") ? qgetenv("XDG_STATE_HOME") : QByteArray();
     QTemporaryDir m_dir;
-    bool m_hadValue = false;
-    QByteArray m_previous;
 };
