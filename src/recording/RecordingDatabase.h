@@ -40,8 +40,8 @@ public:
 
     // A new, empty recording; the file must not exist yet.
     bool create(const QString& path);
-    // An existing recording that this version can read. With check, every page is read
-    // once, so that a damaged file is found before anyone relies on it.
+    // An existing recording that this version can read. With check, the pages of the
+    // polls are walked once, so that a file cut short is found before anyone relies on it.
     bool open(const QString& path, bool check);
     void close();
     bool isOpen() const { return m_db != nullptr; }
