@@ -6,18 +6,27 @@
 // no configuration carries all six measured channels, so the eighth series, UV, is
 // logged beside each poll. All eight are shown on the chart.
 // Prints the six figures its goals are stated in on stdout, details on stderr.
+// The recording of the log is on throughout, in a state folder of its own (on /dev/shm
+// where there is one, so that a month of synced commits takes minutes, not hours; the
+// window thread never waits for them either way). After the month the file is copied
+// as a crashed program would leave it and a fresh process of this benchmark restores it
+// through the start-up offer (--restore), which gives the restore figures.
 #include "measurement/MeasurementLog.h"
 #include "measurement/PollReading.h"
+#include "recording/RecordingWriter.h"
 #include "windows/Formmain.h"
 #include "windows/Forms.h"
 #include "windows/Formstat.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <qcustomplot.h>
@@ -103,6 +112,67 @@ double exportPeak(const QString& fileName, double* seconds) {
     return peakMegabytes();
 }
 
+// --- The recording: its file and the restore in a fresh process. ---
+
+// The child: offers the recording it finds in XDG_STATE_HOME and restores it.
+int restoreChild() {
+    CreateForms();
+    FMain->TimerDetekt->stop();
+    FMain->TimerLogo->stop();
+    FMain->Ask = [](const QString&, const QStringList& buttons) { return buttons.first(); };
+    FMain->ShowMessage = [](const QString&, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    };
+    QElapsedTimer t;
+    t.start();
+    FMain->offerRecordings();
+    const double seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    std::fprintf(stderr, "restored %lld points in series 1\n",
+                 static_cast<long long>(FMain->Log.count(0)));
+    std::printf("restore s: %.2f\n", seconds);
+    std::printf("peak RSS during restore MB: %.1f\n", peakMegabytes());
+    DestroyForms();
+    return 0;
+}
+
+// Waits for the month's commits, prints the file's size and the median per-poll time of
+// the whole month with the recording on, then restores a copy in a fresh process.
+void recordingFigures(const char* self, const std::vector<quint32>& histogram) {
+    QElapsedTimer drain;
+    drain.start();
+    FMain->recording()->waitUntilWritten();
+    std::fprintf(stderr, "recording caught up %.1f s after the last poll\n",
+                 static_cast<double>(drain.nsecsElapsed()) / 1e9);
+    const QString file = FMain->recording()->path();
+    const qint64 bytes = QFileInfo(file).size() + QFileInfo(file + "-wal").size();
+    quint64 total = 0;
+    for (quint32 n : histogram)
+        total += n;
+    std::size_t median = 0;
+    for (quint64 seen = 0; median < histogram.size() && (seen += histogram[median]) <= total / 2;)
+        ++median;
+    std::printf("recording per-poll median ms on the window thread: %.3f\n",
+                static_cast<double>(median) / 1000.0);
+    std::printf("recording file MB: %.1f\n", static_cast<double>(bytes) / 1e6);
+    std::fflush(stdout);
+
+    QTemporaryDir crashed(QDir(QStringLiteral("/dev/shm")).exists()
+                              ? QStringLiteral("/dev/shm/vilta-bench-XXXXXX")
+                              : QString());
+    const QString folder = crashed.filePath(QStringLiteral("vilta-monitor"));
+    QDir().mkpath(folder);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")})
+        QFile::copy(file + suffix, QDir(folder).filePath(QFileInfo(file).fileName() + suffix));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), crashed.path());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromLocal8Bit(self), {QStringLiteral("--restore")});
+    child.waitForFinished(-1);
+    std::printf("%s", child.readAllStandardOutput().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -110,6 +180,13 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
+    if (argc > 1 && std::strcmp(argv[1], "--restore") == 0)
+        return restoreChild();
+    QTemporaryDir stateDir(QDir(QStringLiteral("/dev/shm")).exists()
+                               ? QStringLiteral("/dev/shm/vilta-bench-XXXXXX")
+                               : QString());
+    qputenv("XDG_STATE_HOME", stateDir.path().toLocal8Bit());
+    std::vector<quint32> histogram(100000); // per-poll times in microseconds
     qsizetype polls = 864000;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--polls") == 0)
@@ -155,6 +232,8 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         const auto ms = static_cast<float>(millisecondsSince(timer));
 
+        ++histogram[std::min<std::size_t>(histogram.size() - 1,
+                                          static_cast<std::size_t>(ms * 1000))];
         if (p < Window)
             first.push_back(ms);
         last[static_cast<std::size_t>(p % static_cast<qsizetype>(last.size()))] = ms;
@@ -199,6 +278,7 @@ int main(int argc, char** argv) {
     std::printf("full replot ms: %.1f\n", fullReplot);
     std::printf("statistics ms: %.1f\n", statisticsMs);
     std::fflush(stdout);
+    recordingFigures(argv[0], histogram);
     const double ratio = median(last) / median(first);
     std::fprintf(stderr,
                  "goals: per-poll <= 1 ms %s, last/first %.2f <= 1.2 %s, polling peak <= "

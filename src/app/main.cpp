@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     InitialiseMainModule();
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vilta-monitor.png")));
     CreateForms();
     FMain->show();
+    // Once the window is up: a recording left by a run that did not end normally.
+    QTimer::singleShot(0, FMain, &TFMain::offerRecordings);
     const int rc = QApplication::exec();
     DestroyForms();
     return rc;

@@ -11,11 +11,13 @@ constexpr qint64 SecondsPerDay = 86400;
 
 void MeasurementLog::append(int series, double value, const QDateTime& when) {
     const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
-    const QDate date = local.date();
+    append(series, value, local.date(), local.time().msecsSinceStartOfDay() / 1000);
+}
+
+void MeasurementLog::append(int series, double value, const QDate& date, int secondOfDay) {
     if (!m_baseDate.isValid())
         m_baseDate = date;
-    const qint64 seconds =
-        m_baseDate.daysTo(date) * SecondsPerDay + local.time().msecsSinceStartOfDay() / 1000;
+    const qint64 seconds = m_baseDate.daysTo(date) * SecondsPerDay + secondOfDay;
     // A clock set back before the base gives negative offsets; 68 years either way fit.
     const qint64 offset = std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min() + 1,
                                              std::numeric_limits<qint32>::max());

@@ -21,6 +21,9 @@ public:
     void append(Channel channel, double value, const QDateTime& when) {
         append(seriesIndex(channel), value, when);
     }
+    // The same with the poll's local date and second of the day given apart: a restored log
+    // takes its times this way, without a time-zone lookup per point.
+    void append(int series, double value, const QDate& date, int secondOfDay);
     void clear();
 
     // A poll that logged nothing while the run went on (the link failed): the next point

@@ -7,6 +7,8 @@
 #include "chart/TimeLabelTicker.h"
 #include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
+#include "recording/RecordingFolder.h"
+#include "recording/RecordingWriter.h"
 #include "sound/AlarmTone.h"
 
 #include <QApplication>
@@ -74,8 +76,31 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     ShowMessage = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     };
+    Ask = [this](const QString& text, const QStringList& buttons) {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                        QMessageBox::NoButton, this);
+        QList<QAbstractButton*> made;
+        for (const QString& caption : buttons)
+            made << box.addButton(caption, made.isEmpty() ? QMessageBox::AcceptRole
+                                                          : QMessageBox::ActionRole);
+        box.setDefaultButton(qobject_cast<QPushButton*>(made.first()));
+        box.setEscapeButton(made.last());
+        box.exec();
+        const qsizetype chosen = made.indexOf(box.clickedButton());
+        return buttons.value(chosen < 0 ? buttons.size() - 1 : chosen);
+    };
     Beeper = new AlarmTone(this, [] { QApplication::beep(); });
     m_export = new ExportJob(this);
+    m_recording = new RecordingWriter(RecordingFolder::path(), this);
+    connect(m_recording, &RecordingWriter::stopped, this, &TFMain::recordingStopped);
+    connect(this, &TFMain::exportFinished, this, [this](bool ok) {
+        if (ok)
+            m_pollsSaved = m_pollsAtExport;
+        if (std::exchange(m_closeAfterExport, false) && ok) {
+            m_leaving = true;
+            close();
+        }
+    });
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -103,6 +128,8 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
 TFMain::~TFMain() {
     // A workbook being written is finished, not cut off.
     m_export->wait();
+    // The normal end leaves no recording behind.
+    m_recording->discard();
     // The printer is no child object; its dialog goes first since it refers to it.
     delete PrinterSetupDialog;
     delete Printer;
@@ -289,6 +316,14 @@ void TFMain::buildStatusBar() {
         }
         StatusPanels[static_cast<std::size_t>(i)] = panel;
     }
+    // Beside the four panels, so that the poll's texts in panel 3 never hide it.
+    RecordingNote = new QLabel(row);
+    RecordingNote->setObjectName(QStringLiteral("RecordingNote"));
+    RecordingNote->setFrameShape(QFrame::Panel);
+    RecordingNote->setFrameShadow(QFrame::Sunken);
+    RecordingNote->setStyleSheet(QStringLiteral("color: #b00000;"));
+    RecordingNote->hide();
+    panels->addWidget(RecordingNote);
 }
 
 QString TFMain::panelText(int panel) const {
@@ -416,6 +451,10 @@ void TFMain::FormResize() {
 }
 
 void TFMain::closeEvent(QCloseEvent* event) {
+    if (!m_leaving && !confirmLeaving()) {
+        event->ignore();
+        return;
+    }
     // Closing the main window ends the program; no byte goes to the instrument.
     TimerInterval->stop();
     TimerPeriod->stop();

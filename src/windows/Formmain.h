@@ -3,6 +3,7 @@
 #include "link/RelinkSearch.h"
 #include "measurement/Channel.h"
 #include "measurement/MeasurementLog.h"
+#include "recording/RecordedPoll.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class QAction;
 class QCustomPlot;
 class QFileDialog;
 class QLabel;
+class QLockFile;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
@@ -31,6 +33,7 @@ class ExportJob;
 class LogGraph;
 class TimeLabelTicker;
 class ColourSwatch;
+class RecordingWriter;
 struct PollReading;
 
 // The main window: the chart that is the measurement log, the value panel, the status
@@ -131,6 +134,9 @@ public:
     std::function<bool(QFileDialog*)> RunFileDialog;
     std::function<bool(QPrintDialog*)> RunPrintDialog;
     std::function<void(const QString& title, const QString& text)> ShowMessage;
+    // Asks a question with the given buttons and gives the text of the one chosen; the
+    // last button is the one that changes nothing, and closing the box chooses it.
+    std::function<QString(const QString& text, const QStringList& buttons)> Ask;
     AlarmTone* Beeper = nullptr;
 
     // Waits for an export under way (tests, program end).
@@ -138,6 +144,13 @@ public:
     // Shows and logs one poll's values; PollInstrument's second half, open to benchmarks
     // that drive polls without a port.
     void showPoll(const PollReading& reading);
+
+    // The recording of the log on disk (one per program instance).
+    RecordingWriter* recording() const { return m_recording; }
+    // Logged polls that no export has saved since (what the exit question counts).
+    qsizetype unsavedPolls() const { return m_pollsLogged - m_pollsSaved; }
+    // The status bar's note that the recording stopped; hidden while it runs.
+    QLabel* RecordingNote = nullptr;
 
 signals:
     void exportFinished(bool ok);
@@ -152,6 +165,8 @@ public slots:
     void TimerPeriodTimer();
     void ButtonClearClick();
     void PollInstrument();
+    // At start: offers each recording left by a program that did not end normally.
+    void offerRecordings();
 
     // Menu.
     void N11Click();
@@ -205,6 +220,14 @@ private:
     void showOptical(Channel c, float mantissa, float rangeCode);
     void testLimits(Channel c, float value);
     void addPoint(int seriesIndex, double y);
+    // A poll that logged nothing while the run went on: a gap in the log and the recording.
+    void logMissedPoll();
+    void recordingStopped(const QString& reason);
+    // Whether the window may close: asks first when polls would be lost.
+    bool confirmLeaving();
+    void offerRecording(const QString& path, std::unique_ptr<QLockFile>& lock);
+    bool restoreRecording(const QString& path, std::unique_ptr<QLockFile>& lock, qint64 polls);
+    void setRecordingAside(const QString& path, const QString& reason);
     void moveTimeAxis();
     // Puts the time axis on the newest points (the time-axis step of a poll).
     void followNewestPoints();
@@ -230,4 +253,11 @@ private:
     int m_missedPolls = 0;            // of the run under way
     bool m_portLost = false;          // its port went away: ticks look for the instrument
     RelinkSearch m_relink;
+    RecordingWriter* m_recording = nullptr;
+    RecordedPoll m_pollPoints; // the points of the poll being shown, for the recording
+    qsizetype m_pollsLogged = 0;
+    qsizetype m_pollsSaved = 0;    // logged polls that the last successful export holds
+    qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy
+    bool m_closeAfterExport = false;
+    bool m_leaving = false;
 };

@@ -38,6 +38,7 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     progress->setValue(0);
     connect(m_export, &ExportJob::progress, progress,
             [progress](double fraction) { progress->setValue(static_cast<int>(fraction * 1000)); });
+    m_pollsAtExport = m_pollsLogged; // what the copy holds, saved once the file is written
     if (!m_export->start(Log, now().date(), fileName)) {
         delete progress;
         return;

@@ -13,6 +13,7 @@
 #include "measurement/Rounding.h"
 #include "measurement/TimeAxis.h"
 #include "measurement/ValueText.h"
+#include "recording/RecordingWriter.h"
 #include "sound/AlarmTone.h"
 
 #include <QApplication>
@@ -141,6 +142,12 @@ void TFMain::showPoll(const PollReading& r) {
     if (carried.uv)
         showOptical(Channel::UV, r.AcceptedUV, r.UVRange);
     moveTimeAxis();
+    // The whole poll goes to the disk in one piece, or not at all.
+    if (!m_pollPoints.isEmpty()) {
+        ++m_pollsLogged;
+        m_recording->record(m_pollPoints);
+        m_pollPoints = {};
+    }
 }
 
 void TFMain::showMeasured(Channel c, float accepted) {
@@ -172,12 +179,16 @@ void TFMain::testLimits(Channel c, float value) {
     box->setPalette(pal);
 }
 
-void TFMain::logMissedPoll() {
-    Log.markGap(now());
+void TFMain::addPoint(int seriesIndex, double y) {
+    const QDateTime when = now();
+    Log.append(seriesIndex, y, when);
+    m_pollPoints.add(seriesIndex, y, wallSeconds(when));
 }
 
-void TFMain::addPoint(int seriesIndex, double y) {
-    Log.append(seriesIndex, y, now());
+void TFMain::logMissedPoll() {
+    const QDateTime when = now();
+    Log.markGap(when);
+    m_recording->recordMissed(wallSeconds(when));
 }
 
 void TFMain::moveTimeAxis() {
@@ -195,6 +206,11 @@ void TFMain::followNewestPoints() {
 void TFMain::ButtonClearClick() {
     endViewHold();
     Log.clear();
+    m_recording->clear();
+    m_pollsLogged = 0;
+    m_pollsSaved = 0;
+    m_pollsAtExport = 0;
+    RecordingNote->hide(); // a stopped recording starts afresh with the empty log
     for (QLabel* box : valueBoxes())
         box->setText(QStringLiteral("0.0"));
     ChartValue->replot(QCustomPlot::rpQueuedReplot);

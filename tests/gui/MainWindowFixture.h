@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IsolatedPortMap.h"
+#include "IsolatedStateFolder.h"
 #include "link/Unitcomport.h"
 #include "measurement/RegionalSettings.h"
 #include "windows/Formhelp.h"
@@ -16,6 +17,11 @@
 // (tests drive the link state themselves). Destroyed in reverse order.
 struct MainWindowFixture {
     IsolatedPortMap ports;
+    IsolatedStateFolder state;
+    // The questions the main window asked, and the buttons to answer the next ones with;
+    // without a given answer, leaving does not save and any other question is put off.
+    QStringList questions;
+    QStringList answers;
 
     enum Search { WithoutSearch, WithSearch };
 
@@ -27,6 +33,13 @@ struct MainWindowFixture {
         CreateForms();
         FMain->TimerDetekt->stop();
         FMain->TimerLogo->stop();
+        FMain->Ask = [this](const QString& text, const QStringList& buttons) {
+            questions << text;
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            const QString dontSave = QStringLiteral("Не сохранять");
+            return buttons.contains(dontSave) ? dontSave : buttons.last();
+        };
     }
     ~MainWindowFixture() {
         DestroyForms();

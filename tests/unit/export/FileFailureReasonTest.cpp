@@ -22,6 +22,10 @@ private slots:
         QTest::newRow("read-only")
             << std::errc::read_only_file_system << "файловая система доступна только для чтения";
         QTest::newRow("disk full") << std::errc::no_space_on_device << "на диске нет места";
+        QTest::newRow("file size limit")
+            << std::errc::file_too_large << "файл достиг предельного размера";
+        QTest::newRow("a file in a folder's place")
+            << std::errc::not_a_directory << "нет такой папки";
         QTest::newRow("file in use") << std::errc::text_file_busy << "файл занят другой программой";
         QTest::newRow("device busy")
             << std::errc::device_or_resource_busy << "файл занят другой программой";

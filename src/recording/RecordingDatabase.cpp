@@ -1,0 +1,377 @@
+#include "RecordingDatabase.h"
+
+#include "export/FileFailureReason.h"
+#include "measurement/LogSeries.h"
+#include "measurement/MeasurementLog.h"
+#include "measurement/Rounding.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+const char* const Schema = R"(
+PRAGMA application_id = 1447644244;
+PRAGMA user_version = 1;
+CREATE TABLE poll(id INTEGER PRIMARY KEY, t INTEGER NOT NULL,
+                  c1, c2, c3, c4, c5, c6, c7, c8, c9, c10);
+CREATE TABLE point_time(poll INTEGER NOT NULL, series INTEGER NOT NULL, t INTEGER NOT NULL);
+CREATE TABLE missed_poll(after_poll INTEGER NOT NULL, t INTEGER NOT NULL);
+)";
+
+// A Y as the log holds it: whole tenths where they carry it exactly (nearly always),
+// else the number itself; SQLite would turn a NaN into NULL, which means "no point".
+void bindY(sqlite3_stmt* st, int column, double y) {
+    const double r = RoundToTenth(y);
+    if (std::isfinite(r) && std::fabs(r) < 2.0e8) {
+        const auto q = static_cast<qint32>(std::llrint(static_cast<long double>(r) * 10));
+        if (LogSeries::fromTenths(q) == r) {
+            sqlite3_bind_int(st, column, q);
+            return;
+        }
+    }
+    if (std::isnan(r))
+        sqlite3_bind_text(st, column, "NaN", 3, SQLITE_STATIC);
+    else
+        sqlite3_bind_double(st, column, r);
+}
+
+double columnY(sqlite3_stmt* st, int column) {
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_INTEGER:
+        return LogSeries::fromTenths(sqlite3_column_int(st, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, column);
+    default:
+        return std::nan("");
+    }
+}
+
+struct MissedPoll {
+    qint64 afterPoll;
+    qint64 time;
+};
+
+struct PointTime {
+    qint64 poll;
+    int series;
+    qint64 time;
+    bool operator<(const PointTime& o) const {
+        return poll != o.poll ? poll < o.poll : series < o.series;
+    }
+};
+
+QDateTime local(qint64 wall) {
+    return wallDateTime(wall);
+}
+
+} // namespace
+
+RecordingDatabase::~RecordingDatabase() {
+    close();
+}
+
+void RecordingDatabase::close() {
+    for (sqlite3_stmt** st : {&m_insertPoll, &m_insertTime, &m_insertMissed}) {
+        sqlite3_finalize(*st);
+        *st = nullptr;
+    }
+    if (m_db) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+    m_lastPoll = 0;
+}
+
+bool RecordingDatabase::failWith(const QString& reason) {
+    m_reason = reason;
+    return false;
+}
+
+bool RecordingDatabase::fail(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_NOTADB:
+        return failWith(QStringLiteral("файл не является базой данных SQLite"));
+    case SQLITE_CORRUPT:
+        return failWith(QStringLiteral("файл повреждён или обрезан"));
+    case SQLITE_FULL:
+        return failWith(FileFailureReason(std::make_error_code(std::errc::no_space_on_device)));
+    default:
+        break;
+    }
+    const int error = m_db ? sqlite3_system_errno(m_db) : 0;
+    if (error != 0)
+        return failWith(FileFailureReason(std::error_code(error, std::generic_category())));
+    if ((rc & 0xFF) == SQLITE_READONLY || (rc & 0xFF) == SQLITE_PERM)
+        return failWith(FileFailureReason(std::make_error_code(std::errc::permission_denied)));
+    return failWith(QString::fromUtf8(sqlite3_errstr(rc)));
+}
+
+bool RecordingDatabase::exec(const char* sql) {
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK || fail(rc);
+}
+
+bool RecordingDatabase::queryInt(const char* sql, qint64& value) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            value = sqlite3_column_int64(st, 0);
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_OK || fail(rc);
+}
+
+bool RecordingDatabase::prepareStatements() {
+    const struct {
+        sqlite3_stmt** st;
+        const char* sql;
+    } statements[] = {
+        {&m_insertPoll, "INSERT INTO poll VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"},
+        {&m_insertTime, "INSERT INTO point_time VALUES(?,?,?)"},
+        {&m_insertMissed, "INSERT INTO missed_poll VALUES(?,?)"},
+    };
+    for (const auto& s : statements) {
+        if (sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.st, nullptr) !=
+            SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
+bool RecordingDatabase::create(const QString& path) {
+    close();
+    if (QFileInfo::exists(path))
+        return failWith(QStringLiteral("файл уже существует"));
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
+        close();
+        return false;
+    }
+    // The WAL journal lets a commit be one append and one sync; FULL syncs it at every
+    // commit, so a poll that was written survives a power cut.
+    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec("BEGIN") ||
+        !exec(Schema) || !exec("COMMIT") || !prepareStatements()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool RecordingDatabase::open(const QString& path, bool check) {
+    close();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failWith(
+            FileFailureReason(std::make_error_code(std::errc::no_such_file_or_directory)));
+    if (info.size() == 0)
+        return failWith(QStringLiteral("файл пуст"));
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
+        close();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, 1000);
+    qint64 application = 0;
+    qint64 version = 0;
+    bool ok =
+        queryInt("PRAGMA application_id", application) && queryInt("PRAGMA user_version", version);
+    if (ok && (application != ApplicationId || version < 1))
+        ok = failWith(QStringLiteral("это не запись журнала этой программы"));
+    if (ok && version > SchemaVersion)
+        ok = failWith(QStringLiteral("запись сделана более новой версией программы"));
+    if (ok && !prepareStatements())
+        ok = failWith(QStringLiteral("это не запись журнала этой программы"));
+    // Walking every leaf page of the polls finds a file cut short; a page damaged
+    // inside shows when the polls are read, which sets the file aside the same way.
+    qint64 polls = 0;
+    if (ok && check)
+        ok = queryInt("SELECT count(*) FROM poll", polls);
+    ok = ok && exec("PRAGMA synchronous=FULL") &&
+         queryInt("SELECT ifnull(max(id), 0) FROM poll", m_lastPoll);
+    if (!ok)
+        close();
+    return ok;
+}
+
+bool RecordingDatabase::write(const std::function<bool()>& body) {
+    if (!m_db)
+        return failWith(QStringLiteral("запись не открыта"));
+    if (!exec("BEGIN"))
+        return false;
+    if (body() && exec("COMMIT"))
+        return true;
+    const QString reason = m_reason;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_reason = reason;
+    return false;
+}
+
+bool RecordingDatabase::append(const RecordedPoll& poll) {
+    const qint64 id = m_lastPoll + 1;
+    const bool ok = write([&] {
+        sqlite3_stmt* st = m_insertPoll;
+        sqlite3_reset(st);
+        sqlite3_bind_int64(st, 1, id);
+        sqlite3_bind_int64(st, 2, poll.time);
+        for (int s = 0; s < RecordedPoll::SeriesCount; ++s) {
+            if (poll.has(s))
+                bindY(st, 3 + s, poll.y[static_cast<std::size_t>(s)]);
+            else
+                sqlite3_bind_null(st, 3 + s);
+        }
+        int rc = sqlite3_step(st);
+        if (rc != SQLITE_DONE)
+            return fail(rc);
+        for (int s = 0; s < RecordedPoll::SeriesCount; ++s) {
+            const qint64 at = poll.at[static_cast<std::size_t>(s)];
+            if (!poll.has(s) || at == poll.time)
+                continue;
+            sqlite3_reset(m_insertTime);
+            sqlite3_bind_int64(m_insertTime, 1, id);
+            sqlite3_bind_int(m_insertTime, 2, s);
+            sqlite3_bind_int64(m_insertTime, 3, at);
+            rc = sqlite3_step(m_insertTime);
+            if (rc != SQLITE_DONE)
+                return fail(rc);
+        }
+        return true;
+    });
+    if (ok)
+        m_lastPoll = id;
+    return ok;
+}
+
+bool RecordingDatabase::appendMissed(qint64 time) {
+    return write([&] {
+        sqlite3_reset(m_insertMissed);
+        sqlite3_bind_int64(m_insertMissed, 1, m_lastPoll);
+        sqlite3_bind_int64(m_insertMissed, 2, time);
+        const int rc = sqlite3_step(m_insertMissed);
+        return rc == SQLITE_DONE || fail(rc);
+    });
+}
+
+bool RecordingDatabase::clear() {
+    const bool ok = write([&] {
+        return exec("DELETE FROM poll") && exec("DELETE FROM point_time") &&
+               exec("DELETE FROM missed_poll");
+    });
+    if (ok)
+        m_lastPoll = 0;
+    return ok;
+}
+
+bool RecordingDatabase::summarize(Summary& summary) {
+    summary = {};
+    if (!queryInt("SELECT count(*) FROM poll", summary.polls) ||
+        !queryInt("SELECT count(*) FROM missed_poll", summary.missed))
+        return false;
+    qint64 first = 0, last = 0, missedFirst = 0, missedLast = 0;
+    if (summary.polls > 0 && (!queryInt("SELECT t FROM poll ORDER BY id LIMIT 1", first) ||
+                              !queryInt("SELECT t FROM poll ORDER BY id DESC LIMIT 1", last)))
+        return false;
+    if (summary.missed > 0 &&
+        (!queryInt("SELECT t FROM missed_poll ORDER BY rowid LIMIT 1", missedFirst) ||
+         !queryInt("SELECT t FROM missed_poll ORDER BY rowid DESC LIMIT 1", missedLast)))
+        return false;
+    summary.first = summary.polls == 0    ? missedFirst
+                    : summary.missed == 0 ? first
+                                          : std::min(first, missedFirst);
+    summary.last = summary.polls == 0    ? missedLast
+                   : summary.missed == 0 ? last
+                                         : std::max(last, missedLast);
+    return true;
+}
+
+bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(double)>& progress) {
+    if (!m_db)
+        return failWith(QStringLiteral("запись не открыта"));
+    // The two side tables are small: read whole, then merged into the stream of polls.
+    std::vector<MissedPoll> missed;
+    std::vector<PointTime> times;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "SELECT after_poll, t FROM missed_poll ORDER BY rowid", -1,
+                                &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        missed.push_back({sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1)});
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return fail(rc);
+    rc = sqlite3_prepare_v2(m_db, "SELECT poll, series, t FROM point_time", -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        times.push_back(
+            {sqlite3_column_int64(st, 0), sqlite3_column_int(st, 1), sqlite3_column_int64(st, 2)});
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return fail(rc);
+    std::sort(times.begin(), times.end());
+
+    const double total = std::max<qint64>(1, m_lastPoll);
+    auto nextMissed = missed.begin();
+    auto nextTime = times.begin();
+    auto replayMissedUpTo = [&](qint64 poll) {
+        for (; nextMissed != missed.end() && nextMissed->afterPoll <= poll; ++nextMissed)
+            log.markGap(local(nextMissed->time));
+    };
+    // The date changes once a day: worked out again only then.
+    qint64 dayStart = 1;
+    qint64 dayEnd = 0;
+    QDate date;
+    auto add = [&](int series, double y, qint64 t) {
+        if (t < dayStart || t >= dayEnd) {
+            date = wallDate(t);
+            dayStart = t - wallSecondOfDay(t);
+            dayEnd = dayStart + 86400;
+        }
+        log.append(series, y, date, static_cast<int>(t - dayStart));
+    };
+
+    replayMissedUpTo(0);
+    rc = sqlite3_prepare_v2(m_db, "SELECT * FROM poll ORDER BY id", -1, &st, nullptr);
+    qint64 rows = 0;
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        rc = SQLITE_OK;
+        const qint64 id = sqlite3_column_int64(st, 0);
+        const qint64 t = sqlite3_column_int64(st, 1);
+        for (int s = 0; s < RecordedPoll::SeriesCount; ++s) {
+            if (sqlite3_column_type(st, 2 + s) == SQLITE_NULL)
+                continue;
+            qint64 at = t;
+            while (nextTime != times.end() &&
+                   (nextTime->poll < id || (nextTime->poll == id && nextTime->series < s)))
+                ++nextTime;
+            if (nextTime != times.end() && nextTime->poll == id && nextTime->series == s)
+                at = nextTime->time;
+            add(s, columnY(st, 2 + s), at);
+        }
+        replayMissedUpTo(id);
+        if (++rows % 8192 == 0 && progress)
+            progress(static_cast<double>(id) / total);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return fail(rc);
+    replayMissedUpTo(std::numeric_limits<qint64>::max());
+    if (progress)
+        progress(1.0);
+    return true;
+}

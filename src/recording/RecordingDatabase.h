@@ -1,0 +1,75 @@
+#pragma once
+
+#include "RecordedPoll.h"
+
+#include <QString>
+
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+class MeasurementLog;
+
+// One recording file: an SQLite database in WAL mode whose every write is one
+// transaction, synced to disk before the call returns. One thread at a time uses it.
+//
+// Schema 1: table poll (id in poll order, t its wall-clock seconds, c1..c10 the point of
+// Series1..Series10 in whole tenths, NULL where the poll gave that series no point);
+// point_time for the rare point whose second differs from its poll's; missed_poll for a
+// poll that logged nothing while the run went on, after the poll of id after_poll.
+// Further tables (events, for instance) come with a higher user_version.
+class RecordingDatabase {
+public:
+    static constexpr int SchemaVersion = 1;
+    // Marks the file as this program's recording ("VILT"), so a foreign database with
+    // a similar layout is never taken for one.
+    static constexpr int ApplicationId = 0x56494C54;
+
+    struct Summary {
+        qint64 polls = 0;
+        qint64 missed = 0;
+        // Wall-clock seconds of the first and the last poll or missed poll.
+        qint64 first = 0;
+        qint64 last = 0;
+    };
+
+    RecordingDatabase() = default;
+    ~RecordingDatabase();
+    RecordingDatabase(const RecordingDatabase&) = delete;
+    RecordingDatabase& operator=(const RecordingDatabase&) = delete;
+
+    // A new, empty recording; the file must not exist yet.
+    bool create(const QString& path);
+    // An existing recording that this version can read. With check, the pages of the
+    // polls are walked once, so that a file cut short is found before anyone relies on it.
+    bool open(const QString& path, bool check);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+    bool append(const RecordedPoll& poll);
+    bool appendMissed(qint64 time);
+    bool clear();
+
+    bool summarize(Summary& summary);
+    // Replays the polls and missed polls, in their order, into an empty log, telling the
+    // progress from 0 to 1. A failure leaves the log half filled: hand it one of its own.
+    bool readInto(MeasurementLog& log, const std::function<void(double)>& progress);
+
+    // Why the last call failed, in the user's words (Russian).
+    QString reason() const { return m_reason; }
+
+private:
+    bool fail(int rc);
+    bool failWith(const QString& reason);
+    bool exec(const char* sql);
+    bool prepareStatements();
+    bool queryInt(const char* sql, qint64& value);
+    bool write(const std::function<bool()>& body);
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_insertPoll = nullptr;
+    sqlite3_stmt* m_insertTime = nullptr;
+    sqlite3_stmt* m_insertMissed = nullptr;
+    qint64 m_lastPoll = 0; // id of the newest poll
+    QString m_reason;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "RecordedPoll.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class QLockFile;
+class RecordingDatabase;
+
+// This program instance's recording of the log. The window hands it each poll and goes
+// on at once; a thread of its own writes the file, one synced transaction per poll. The
+// file is made at the first write, under a lock that tells other instances it is in
+// use. A write that fails (disk full, no permission) ends the recording for this run:
+// stopped() says why, and later polls are no longer written.
+class RecordingWriter : public QObject {
+    Q_OBJECT
+
+public:
+    explicit RecordingWriter(QString folder, QObject* parent = nullptr);
+    // Stops the thread after what is queued; the file stays (discard() removes it).
+    ~RecordingWriter() override;
+
+    void record(const RecordedPoll& poll);
+    void recordMissed(qint64 wallTime);
+    // Empties the recording with the log; a stopped recording starts afresh.
+    void clear();
+    // Continues a recording restored into the log, whose lock the caller holds.
+    void adopt(const QString& path, std::unique_ptr<QLockFile> lock);
+    // The normal end: the file and its lock are removed.
+    void discard();
+
+    // Blocks until everything handed over so far is on disk (tests, benchmarks).
+    void waitUntilWritten();
+    // The file of this instance once it exists.
+    QString path() const;
+    bool isStopped() const { return m_stopped.load(); }
+
+signals:
+    void stopped(const QString& reason);
+
+private:
+    struct Job {
+        enum Kind { Poll, Missed, Clear, Adopt, Discard, Quit } kind = Quit;
+        RecordedPoll poll;
+        QString path;
+    };
+    void push(Job job);
+    void run();
+    void perform(Job& job);
+    bool ensureOpen();
+    void stopRecording(const QString& reason);
+    void closeAndRemove();
+
+    const QString m_folder;
+    std::unique_ptr<RecordingDatabase> m_db; // the thread's own
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QLockFile> m_adoptedLock; // handed over, taken by the thread
+    QString m_path;
+    std::atomic<bool> m_stopped{false};
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Job> m_jobs;
+    bool m_busy = false;
+    std::thread m_thread;
+};

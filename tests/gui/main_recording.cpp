@@ -1,0 +1,217 @@
+// The main window's recording of the log: the question before leaving with unsaved
+// polls, the offer of a recording left by a dead program, and damaged files set aside.
+#include "MainWindowFixture.h"
+#include "measurement/PollReading.h"
+#include "recording/RecordingDatabase.h"
+#include "recording/RecordingFolder.h"
+#include "recording/RecordingWriter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLockFile>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+const QString DeadName = QStringLiteral("log-20261201-120000-999999.db");
+
+void poll(int times) {
+    FMain->ModelCode = 60; // t, RH, wet-bulb, dew point, V
+    for (int i = 0; i < times; ++i) {
+        PollReading r;
+        r.AcceptedT = 20.5f + static_cast<float>(i);
+        FMain->showPoll(r);
+    }
+}
+
+void execSql(const QString& file, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.toUtf8().constData(), &db);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+} // namespace
+
+class MainRecording : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> m_forms;
+    QStringList m_messages;
+
+    QString inState(const QString& name) const {
+        QDir().mkpath(m_forms->state.recordings());
+        return QDir(m_forms->state.recordings()).filePath(name);
+    }
+    // A recording left by a dead program: the second poll has a point a second late and
+    // a missed poll after it; the last has no RH and a Y beyond whole tenths.
+    QString deadRecording(const QString& name = DeadName) {
+        const QString path = inState(name);
+        const qint64 t0 = wallSeconds(QDateTime(QDate(2026, 12, 1), QTime(12, 0, 0)));
+        RecordedPoll a, b, c;
+        a.add(0, 20.1, t0);
+        a.add(1, 45, t0);
+        b.add(0, -3.4, t0 + 3);
+        b.add(1, 46, t0 + 4);
+        c.add(0, 3.0e8, t0 + 9);
+        RecordingDatabase db;
+        const bool ok = db.create(path) && db.append(a) && db.append(b) &&
+                        db.appendMissed(t0 + 6) && db.append(c);
+        return ok ? path : QString();
+    }
+
+private slots:
+    void init() {
+        m_forms = std::make_unique<MainWindowFixture>();
+        m_messages.clear();
+        FMain->ShowMessage = [this](const QString&, const QString& text) { m_messages << text; };
+    }
+    void cleanup() { m_forms.reset(); }
+
+    // Rows: polls, whether exported first, the answer, whether the save dialog is accepted.
+    void leaving_data() {
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<bool>("exported");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("empty log") << 0 << false << "" << false << true;
+        QTest::newRow("all exported") << 3 << true << "" << true << true;
+        QTest::newRow("Отмена") << 3 << false << "Отмена" << false << false;
+        QTest::newRow("Не сохранять") << 3 << false << "Не сохранять" << false << true;
+        QTest::newRow("Сохранить…") << 3 << false << "Сохранить…" << true << true;
+        QTest::newRow("Сохранить…, cancelled") << 3 << false << "Сохранить…" << false << false;
+    }
+    void leaving() {
+        QFETCH(int, polls);
+        QFETCH(bool, exported);
+        QFETCH(QString, answer);
+        QFETCH(bool, accept);
+        QFETCH(bool, closes);
+        QTemporaryDir dir;
+        FMain->RunFileDialog = [&](QFileDialog* d) {
+            d->selectFile(dir.filePath(QStringLiteral("log.xlsx")));
+            return accept;
+        };
+        QSignalSpy exports(FMain, &TFMain::exportFinished);
+        FMain->show();
+        poll(polls);
+        if (exported) {
+            FMain->EXL1Click();
+            QVERIFY(exports.wait());
+        }
+        m_forms->answers = QStringList{answer};
+        FMain->N9Click();
+        QTRY_COMPARE(FMain->isVisible(), !closes);
+        QCOMPARE(exports.size(), int(accept));
+        QCOMPARE(m_forms->questions,
+                 answer.isEmpty() ? QStringList{}
+                                  : QStringList{"В журнале есть несохранённые измерения (3). "
+                                                "Сохранить их перед выходом?"});
+        // The end of the program removes the recording, whatever was asked.
+        FMain->recording()->waitUntilWritten();
+        QCOMPARE(QFile::exists(FMain->recording()->path()), polls > 0);
+        const QString folder = m_forms->state.recordings();
+        m_forms.reset();
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{});
+    }
+
+    void offer_data() {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("restore") << QStringList{"Восстановить"} << true << true;
+        QTest::newRow("keep") << QStringList{"Оставить на потом"} << false << true;
+        QTest::newRow("delete") << QStringList{"Удалить…", "Удалить"} << false << false;
+        QTest::newRow("delete, then not") << QStringList{"Удалить…", "Не удалять"} << false << true;
+    }
+    void offer() {
+        QFETCH(QStringList, answers);
+        QFETCH(bool, restored);
+        QFETCH(bool, kept);
+        const QString path = deadRecording();
+        // A second instance still running: its recording is neither offered nor touched.
+        const QString live = deadRecording(QStringLiteral("log-20261201-130000-999998.db"));
+        auto liveLock = RecordingFolder::lockFor(live);
+        QVERIFY(!path.isEmpty() && liveLock->tryLock(0));
+        m_forms->answers = answers;
+        FMain->offerRecordings();
+        QCOMPARE(m_forms->questions.size(), answers.size());
+        QVERIFY2(m_forms->questions.first().contains(
+                     "Начало: 01.12.2026 12:00:00\nКонец: 01.12.2026 12:00:09\n"
+                     "Опросов: 3\nПропущенных опросов: 1"),
+                 qPrintable(m_forms->questions.first()));
+        QCOMPARE(QFile::exists(path), kept);
+        QVERIFY(QFile::exists(live));
+        const MeasurementLog& log = FMain->Log;
+        QCOMPARE(log.count(0), qsizetype(restored ? 3 : 0));
+        if (!restored)
+            return;
+        QCOMPARE((QList<double>{log.y(0, 0), log.y(0, 1), log.y(0, 2), log.y(1, 1)}),
+                 (QList<double>{20.1, -3.4, 3.0e8, 46}));
+        QCOMPARE(log.TimeLabel(1, 1), QStringLiteral("12:00:04"));
+        QCOMPARE(log.missedPolls(),
+                 std::vector<QDateTime>{QDateTime(QDate(2026, 12, 1), QTime(12, 0, 6))});
+        QVERIFY(log.gapBefore(0, 2) && !log.gapBefore(0, 1));
+        QCOMPARE(FMain->unsavedPolls(), qsizetype(3));
+        // A new run appends to the restored log and to the same file.
+        poll(1);
+        FMain->recording()->waitUntilWritten();
+        QCOMPARE(FMain->recording()->path(), path);
+        RecordingDatabase db;
+        RecordingDatabase::Summary summary;
+        QVERIFY(db.open(path, true) && db.summarize(summary));
+        QCOMPARE(summary.polls, qint64(4));
+    }
+
+    // A file of these bytes, or one of our recordings (ours) or a new database, changed by
+    // sql, then cut to cutTo bytes.
+    void damaged_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ours");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("cutTo");
+        QTest::addColumn<QString>("reason");
+        QByteArray noise;
+        for (uint i = 0; i < 8192; ++i)
+            noise += char(qHash(i));
+        QTest::newRow("truncated mid-page")
+            << QByteArray() << true << "" << 6000 << "файл повреждён или обрезан";
+        QTest::newRow("zero bytes") << QByteArray("") << false << "" << 0 << "файл пуст";
+        QTest::newRow("random bytes")
+            << noise << false << "" << 0 << "файл не является базой данных SQLite";
+        QTest::newRow("foreign SQLite file")
+            << QByteArray() << false << "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1)" << 0
+            << "это не запись журнала этой программы";
+        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 2" << 0
+                                      << "запись сделана более новой версией программы";
+    }
+    void damaged() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ours);
+        QFETCH(QString, sql);
+        QFETCH(int, cutTo);
+        QFETCH(QString, reason);
+        const QString path = ours ? deadRecording() : inState(DeadName);
+        QFile file(path);
+        QVERIFY(bytes.isNull() || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
+        file.close();
+        if (!sql.isEmpty())
+            execSql(path, sql.toUtf8().constData());
+        QVERIFY(cutTo == 0 || file.resize(cutTo));
+        FMain->offerRecordings();
+        QCOMPARE(m_forms->questions, QStringList{});
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(reason), qPrintable(m_messages.first()));
+        QVERIFY(!QFile::exists(path) && QFile::exists(inState("damaged-" + DeadName)));
+        // The program goes on as usual and records its own run.
+        poll(2);
+        FMain->recording()->waitUntilWritten();
+        QVERIFY(QFile::exists(FMain->recording()->path()));
+        QVERIFY(FMain->RecordingNote->isHidden());
+    }
+};
+
+QTEST_MAIN(MainRecording)
+#include "main_recording.moc"
