@@ -211,8 +211,6 @@ private:
     bool ridesOutLinkFaults() const;
     // A poll without a whole answer in time; portGone: its port could not be opened.
     void missedPoll(bool portGone);
-    // Marks the missed poll in the log.
-    void logMissedPoll();
     // A tick while the port is gone: one step of looking for the instrument again.
     void lookForLostInstrument();
     void endRunWithOtherInstrument(const RelinkSearch::Answer& answer);
