@@ -15,7 +15,7 @@ namespace {
 
 // Widths of the table columns, as shares.
 constexpr double QuantityShares[] = {1.3, 0.7, 1.7, 1.7, 0.9, 1.5, 1.1, 0.7};
-constexpr double EventShares[] = {0.55, 1.9, 1.9, 1.05, 1.75, 1.0, 0.9, 1.1};
+constexpr double EventShares[] = {0.55, 1.85, 1.85, 1.2, 1.75, 1.0, 0.9, 1.1};
 
 QFont face(double points, bool bold = false) {
     QFont f(QStringLiteral("sans-serif"));
@@ -48,10 +48,11 @@ public:
 
     // The number of pages the text takes; the chart page comes after them.
     void planEvents(double eventsTop) {
-        const double headerRows = 1; // the table header
         const double bottom = m_area.height() - m_footer;
         const auto fits = [&](double top) {
-            return static_cast<qsizetype>((bottom - top) / m_rowHeight - headerRows);
+            // Room for the heading "События" too, wherever the table begins.
+            const double heading = QFontMetricsF(face(11, true), &m_writer).height() * 1.2;
+            return static_cast<qsizetype>((bottom - top - heading - headerHeight()) / m_rowHeight);
         };
         m_eventsTop = eventsTop;
         m_slices = paginateRows(static_cast<qsizetype>(m_report.eventRows.size()),
@@ -99,7 +100,7 @@ public:
             return;
         const std::vector<double> edges =
             columnEdges(EventShares, std::size(EventShares), 0, m_area.width());
-        y = drawRow(m_report.eventHeadings, edges, y, m_rowHeight, true);
+        y = drawRow(m_report.eventHeadings, edges, y, headerHeight(), true);
         for (qsizetype i = slice.first; i < slice.first + slice.count; ++i)
             y = drawRow(m_report.eventRows[static_cast<std::size_t>(i)], edges, y, m_rowHeight,
                         false);
@@ -132,6 +133,10 @@ public:
     }
 
 private:
+    double headerHeight() const {
+        return m_rowHeight + QFontMetricsF(m_tableBold, &m_writer).height();
+    }
+
     double drawLine(const QString& text, double y, Qt::Alignment align) {
         const double h = QFontMetricsF(m_painter.font(), &m_writer).height();
         m_painter.drawText(QRectF(0, y, m_area.width(), h), align | Qt::AlignVCenter, text);
@@ -142,7 +147,7 @@ private:
         const std::vector<double> edges =
             columnEdges(QuantityShares, std::size(QuantityShares), 0, m_area.width());
         const double lines2 = m_rowHeight + QFontMetricsF(m_table, &m_writer).height();
-        y = drawRow(m_report.quantityHeadings, edges, y, m_rowHeight, true);
+        y = drawRow(m_report.quantityHeadings, edges, y, headerHeight(), true);
         for (const QStringList& row : m_report.quantityRows)
             y = drawRow(row, edges, y, lines2, false);
         return y;
@@ -165,9 +170,14 @@ private:
              ++c) {
             const QRectF cell(edges[c] + pad, y, edges[c + 1] - edges[c] - 2 * pad, height);
             QStringList lines = cells[static_cast<qsizetype>(c)].split(u'\n');
+            // A heading may take two lines, a value is cut short rather than overlap.
             for (QString& l : lines)
-                l = fm.elidedText(l, Qt::ElideRight, cell.width());
-            m_painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, lines.join(u'\n'));
+                if (!header)
+                    l = fm.elidedText(l, Qt::ElideRight, cell.width());
+            // Top-aligned: a row's single-line cells stand level with the first line of
+            // its two-line ones.
+            m_painter.drawText(cell.adjusted(0, pad, 0, 0),
+                               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.join(u'\n'));
         }
         return y + height;
     }
