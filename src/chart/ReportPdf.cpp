@@ -15,7 +15,7 @@ namespace {
 
 // Widths of the table columns, as shares.
 constexpr double QuantityShares[] = {1.3, 0.7, 1.7, 1.7, 0.9, 1.5, 1.1, 0.7};
-constexpr double EventShares[] = {0.55, 1.85, 1.85, 1.2, 1.75, 1.0, 0.9, 1.1};
+constexpr double EventShares[] = {0.55, 1.8, 1.8, 1.35, 1.75, 1.0, 0.9, 1.1};
 
 QFont face(double points, bool bold = false) {
     QFont f(QStringLiteral("sans-serif"));

@@ -23,7 +23,7 @@ QString limitsText(const ReportSource::Limits& limits, int series) {
         parts << QStringLiteral("мин. ") + ReportTexts::valueText(series, v);
     if (RegionalSettings::parseNumber(limits.maxText, v))
         parts << QStringLiteral("макс. ") + ReportTexts::valueText(series, v);
-    return parts.join(QStringLiteral(", "));
+    return parts.join(u'\n');
 }
 
 QString secondsText(int milliseconds) {
