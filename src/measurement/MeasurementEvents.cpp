@@ -2,6 +2,22 @@
 
 #include <algorithm>
 
+MeasurementEvents::MeasurementEvents(MeasurementEvents&& other) noexcept
+    : m_events(std::move(other.m_events)), m_openAlarm(other.m_openAlarm),
+      m_openMissed(other.m_openMissed), m_stoppedAt(other.m_stoppedAt), m_polled(other.m_polled) {}
+
+MeasurementEvents& MeasurementEvents::operator=(MeasurementEvents&& other) noexcept {
+    if (this == &other)
+        return *this;
+    m_events = std::move(other.m_events);
+    m_openAlarm = other.m_openAlarm;
+    m_openMissed = other.m_openMissed;
+    m_stoppedAt = other.m_stoppedAt;
+    m_polled = other.m_polled;
+    changed(-1);
+    return *this;
+}
+
 void MeasurementEvents::limitTested(int series, const LimitCrossing& crossing, double value,
                                     const QDateTime& when) {
     if (series < 0 || series >= ChannelCount)

@@ -22,6 +22,14 @@ public:
     // replaced (cleared or restored).
     using Observer = std::function<void(qsizetype index)>;
 
+    MeasurementEvents() = default;
+    // The events move, the observers stay with the object they observe: a log put in
+    // place of another keeps the windows and recorders that watch it, told -1.
+    MeasurementEvents(MeasurementEvents&& other) noexcept;
+    MeasurementEvents& operator=(MeasurementEvents&& other) noexcept;
+    MeasurementEvents(const MeasurementEvents&) = delete;
+    MeasurementEvents& operator=(const MeasurementEvents&) = delete;
+
     // A channel's limit test at a poll (crossing None: no alarm) and the tested value.
     void limitTested(int series, const LimitCrossing& crossing, double value,
                      const QDateTime& when);
