@@ -1,7 +1,8 @@
 // A month of logging in one run: polls every 3 s for 30 days (864,000 by default, or
 // --polls N) through the main window's poll display, with the clock injected, offscreen,
 // and the queued replot processed after each poll; then one replot of the whole log
-// zoomed out, one statistics recompute and one export to each workbook format.
+// zoomed out, one statistics recompute, one export to each workbook format, the
+// measurement report (with 5000 events added) and a CSV export.
 // The instrument is a 61 (t, RH, V, E, L, with wet-bulb and dew point: seven series);
 // no configuration carries all six measured channels, so the eighth series, UV, is
 // logged beside each poll. All eight are shown on the chart.
@@ -11,6 +12,7 @@
 // window thread never waits for them either way). After the month the file is copied
 // as a crashed program would leave it and a fresh process of this benchmark restores it
 // through the start-up offer (--restore), which gives the restore figures.
+#include "measurement/LogEvent.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/PollReading.h"
 #include "recording/RecordingWriter.h"
@@ -270,6 +272,41 @@ int main(int argc, char** argv) {
         "resident before the exports %.1f MB; .xls peak %.1f MB in %.1f s, .xlsx peak %.1f "
         "MB in %.1f s\n",
         before, xlsPeak, xlsSeconds, xlsxPeak, xlsxSeconds);
+
+    {
+        // The month's measurement report and CSV through their menu commands, with 5000
+        // alarm events of air temperature spread over the month beside the log.
+        const QDateTime begin(QDate(2026, 12, 1), QTime(0, 0));
+        for (int i = 0; i < 5000; ++i) {
+            LogEvent e;
+            e.series = 0;
+            e.side = LimitCrossing::Max;
+            e.limit = 30;
+            e.extreme = 31.2;
+            e.start = begin.addSecs(static_cast<qint64>(i) * 518);
+            e.end = e.start.addSecs(9);
+            FMain->Log.events().append(e);
+        }
+        const QString pdf = dir.filePath(QStringLiteral("month.pdf"));
+        FMain->RunFileDialog = [pdf](QFileDialog* d) {
+            d->selectFile(pdf);
+            return true;
+        };
+        resetPeak();
+        QElapsedTimer report;
+        report.start();
+        FMain->PDF1Click();
+        const double reportSeconds = static_cast<double>(report.nsecsElapsed()) / 1e9;
+        const double reportPeak = peakMegabytes();
+        double csvSeconds = 0;
+        const double csvPeak = exportPeak(dir.filePath(QStringLiteral("month.csv")), &csvSeconds);
+        std::fprintf(stderr, "report %.1f MB on disk; CSV peak %.1f MB, %.1f MB on disk\n",
+                     static_cast<double>(QFileInfo(pdf).size()) / 1e6, csvPeak,
+                     static_cast<double>(QFileInfo(dir.filePath("month.csv")).size()) / 1e6);
+        std::printf("report of 30 days s: %.2f\n", reportSeconds);
+        std::printf("peak RSS during report MB: %.1f\n", reportPeak);
+        std::printf("csv of 30 days s: %.2f\n", csvSeconds);
+    }
 
     std::printf("per-poll median first 24k ms: %.3f\n", median(first));
     std::printf("per-poll median last 24k ms: %.3f\n", median(last));

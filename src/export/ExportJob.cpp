@@ -1,7 +1,10 @@
 #include "ExportJob.h"
 
+#include "CsvWriter.h"
 #include "LogSnapshot.h"
+#include "PollTable.h"
 #include "Uxls.h"
+#include "measurement/RegionalSettings.h"
 
 #include <QThread>
 
@@ -19,13 +22,21 @@ ExportJob::~ExportJob() {
 bool ExportJob::start(const MeasurementLog& log, const QDate& date, const QString& fileName) {
     if (m_thread)
         return false;
-    auto snapshot = std::make_shared<LogSnapshot>(LogSnapshot::take(log, date));
     auto outcome = std::make_shared<ExportResult>();
-    m_thread = QThread::create([this, snapshot, outcome, fileName] {
-        // The export takes the snapshot over and frees it as it goes.
-        *outcome = ExportWorkbook(std::move(*snapshot), fileName,
-                                  [this](double fraction) { emit progress(fraction); });
-    });
+    const auto tell = [this](double fraction) { emit progress(fraction); };
+    if (IsCsvName(fileName)) {
+        auto table = std::make_shared<PollTable>(PollTable::take(log));
+        const QChar separator = RegionalSettings::decimalSeparator();
+        m_thread = QThread::create([table, outcome, fileName, separator, tell] {
+            *outcome = ExportCsv(std::move(*table), separator, fileName, tell);
+        });
+    } else {
+        auto snapshot = std::make_shared<LogSnapshot>(LogSnapshot::take(log, date));
+        m_thread = QThread::create([snapshot, outcome, fileName, tell] {
+            // The export takes the snapshot over and frees it as it goes.
+            *outcome = ExportWorkbook(std::move(*snapshot), fileName, tell);
+        });
+    }
     connect(m_thread, &QThread::finished, this, [this, outcome] {
         // finished is emitted just before the thread ends.
         m_thread->wait();

@@ -9,9 +9,9 @@
 class MeasurementLog;
 class QThread;
 
-// One workbook export at a time, written on a thread of its own. start() takes the
-// snapshot of the log on the calling thread, so polls may go on while the file is
-// written; progress and the end are told on the thread that started the job.
+// One export (a workbook, or CSV for a name ending in .csv) at a time, written on a thread of its
+// own. start() takes the snapshot of the log on the calling thread, so polls may go on while the
+// file is written; progress and the end are told on the thread that started the job.
 class ExportJob : public QObject {
     Q_OBJECT
 
@@ -20,7 +20,8 @@ public:
     // A file under way is finished, not cut off.
     ~ExportJob() override;
 
-    // Takes the snapshot of the log, with date for A1, and starts writing fileName.
+    // Takes the snapshot of the log, with date for A1, and starts writing fileName: CSV
+    // when the name ends in .csv, else a workbook.
     // Refused (false, nothing done) while a job is under way.
     bool start(const MeasurementLog& log, const QDate& date, const QString& fileName);
     // From start until finished has been emitted.

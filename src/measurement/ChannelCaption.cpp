@@ -9,3 +9,7 @@ QString channelCaption(Channel c) {
     };
     return QString::fromUtf8(captions[static_cast<std::size_t>(seriesIndex(c))]);
 }
+
+QString channelHeading(Channel c) {
+    return c == Channel::L ? channelCaption(c) + QChar(0x00B2) : channelCaption(c);
+}

@@ -22,6 +22,7 @@ void MeasurementLog::append(int series, double value, const QDate& date, int sec
     const qint64 offset = std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min() + 1,
                                              std::numeric_limits<qint32>::max());
     m_series[index(series)].append(value, static_cast<qint32>(offset));
+    m_events.pollLogged(when);
 }
 
 void MeasurementLog::clear() {
@@ -31,10 +32,12 @@ void MeasurementLog::clear() {
     for (auto& gaps : m_gapsBefore)
         gaps.clear();
     m_missed.clear();
+    m_events.clear();
 }
 
 void MeasurementLog::markGap(const QDateTime& when) {
     m_missed.push_back(when);
+    m_events.pollMissed(when);
     for (std::size_t s = 0; s < m_series.size(); ++s) {
         const qsizetype next = m_series[s].count();
         // A gap before the first point, or a second miss in a row, breaks nothing new.

@@ -2,6 +2,7 @@
 
 #include "Channel.h"
 #include "LogSeries.h"
+#include "MeasurementEvents.h"
 
 #include <QDateTime>
 #include <QString>
@@ -38,6 +39,11 @@ public:
     // The missed polls since start or the last clearing, oldest first.
     const std::vector<QDateTime>& missedPolls() const { return m_missed; }
 
+    // Alarms, missed polls and stops of polling, recorded as they happen; the log tells
+    // them every point and every missed poll, and clearing empties them.
+    MeasurementEvents& events() { return m_events; }
+    const MeasurementEvents& events() const { return m_events; }
+
     qsizetype count(int series) const { return m_series[index(series)].count(); }
     bool isEmpty(int series) const { return count(series) == 0; }
     double y(int series, qsizetype i) const { return m_series[index(series)].y(i); }
@@ -55,6 +61,8 @@ public:
     double maxY(int series) const { return m_series[index(series)].maxY(); }
 
     const LogSeries& series(int series) const { return m_series[index(series)]; }
+    // The midnight the series' seconds count from (invalid while the log is empty).
+    QDate baseDate() const { return m_baseDate; }
 
     // Bytes held by the points, for the memory figures.
     std::size_t memoryUsage() const;
@@ -70,4 +78,5 @@ private:
     // Per series, ascending: the indexes of the points that follow a gap.
     std::array<std::vector<qsizetype>, SeriesCount> m_gapsBefore;
     std::vector<QDateTime> m_missed;
+    MeasurementEvents m_events;
 };

@@ -358,8 +358,12 @@ void TFMain::buildMenu() {
     N1->setObjectName(QStringLiteral("N1"));
     BMP1 = action(QStringLiteral("BMP1"), QStringLiteral("Paint (*.bmp)"));
     EXL1 = action(QStringLiteral("EXL1"), QStringLiteral("Microsoft Office Excel (*.xls)"));
+    CSV1 = action(QStringLiteral("CSV1"), QStringLiteral("Текст CSV (*.csv)"));
+    PDF1 = action(QStringLiteral("PDF1"), QStringLiteral("Отчёт PDF (*.pdf)"));
     save->addAction(BMP1);
     save->addAction(EXL1);
+    save->addAction(CSV1);
+    save->addAction(PDF1);
 
     QMenu* print = bar->addMenu(QStringLiteral("Печать ..."));
     N2 = print->menuAction();
@@ -370,17 +374,21 @@ void TFMain::buildMenu() {
     print->addAction(N4);
 
     N5 = action(QStringLiteral("N5"), QStringLiteral("Статистика"));
+    N13 = action(QStringLiteral("N13"), QStringLiteral("События"));
     N6 = action(QStringLiteral("N6"), QStringLiteral("Настройки"));
     N7 = action(QStringLiteral("N7"), QStringLiteral("Помощь"));
     N8 = action(QStringLiteral("N8"), QStringLiteral("\"ОРИЛ \"ВИЛТА\""));
     N9 = action(QStringLiteral("N9"), QStringLiteral("Выход"));
-    for (QAction* a : {N5, N6, N7, N8, N9})
+    for (QAction* a : {N5, N13, N6, N7, N8, N9})
         bar->addAction(a);
 
     connect(N11, &QAction::triggered, this, &TFMain::N11Click);
     connect(N12, &QAction::triggered, this, &TFMain::N12Click);
     connect(BMP1, &QAction::triggered, this, &TFMain::BMP1Click);
     connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
+    connect(CSV1, &QAction::triggered, this, &TFMain::CSV1Click);
+    connect(PDF1, &QAction::triggered, this, &TFMain::PDF1Click);
+    connect(N13, &QAction::triggered, this, &TFMain::N13Click);
     connect(N3, &QAction::triggered, this, &TFMain::N3Click);
     connect(N4, &QAction::triggered, this, &TFMain::N4Click);
     connect(N5, &QAction::triggered, this, &TFMain::N5Click);
@@ -414,9 +422,9 @@ void TFMain::buildTimersAndDialogs() {
     connect(TimerPeriod, &QTimer::timeout, this, &TFMain::TimerPeriodTimer);
     connect(TimerLogo, &QTimer::timeout, this, &TFMain::TimerLogoTimer);
 
-    // Plain save dialogs: no filter, no default suffix, no overwrite question. Qt's own
-    // dialog, which speaks Russian through Qt's translations; a desktop's native one
-    // would follow the desktop's language.
+    // Save dialogs that offer every format (the name's extension decides), no default
+    // suffix, no overwrite question. Qt's own dialog, which speaks Russian through Qt's
+    // translations; a desktop's native one would follow the desktop's language.
     auto saveDialog = [this](const QString& name) {
         auto* d = new QFileDialog(this);
         d->setObjectName(name);
@@ -425,10 +433,12 @@ void TFMain::buildTimersAndDialogs() {
         d->setFileMode(QFileDialog::AnyFile);
         d->setOption(QFileDialog::DontConfirmOverwrite, true);
         d->setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        d->setNameFilters(saveFilters());
         return d;
     };
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
+    SaveDialogReport = saveDialog(QStringLiteral("SaveDialogReport"));
     usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 

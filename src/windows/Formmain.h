@@ -1,9 +1,11 @@
 #pragma once
 
+#include "export/SaveFormat.h"
 #include "link/RelinkSearch.h"
 #include "measurement/Channel.h"
 #include "measurement/MeasurementLog.h"
 #include "recording/RecordedPoll.h"
+#include "report/ReportSource.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -25,6 +27,7 @@ class QPushButton;
 class QTimer;
 class AlarmTone;
 class TFHelp;
+class TFEvents;
 class TFLogo;
 class TFOptions;
 class TFStat;
@@ -48,6 +51,8 @@ public:
     // Hands the main window the settings, statistics, splash and help windows once they
     // exist; until then it reads no setting and shows no other window.
     void connectSecondaryWindows(TFStat* stat, TFOptions* options, TFLogo* logo, TFHelp* help);
+    // The events window, shown and hidden by its menu item.
+    void setEventsWindow(TFEvents* events) { m_events = events; }
 
     // What the window frame adds to the client size (outer = client + frame); the
     // resize arithmetic works on outer sizes.
@@ -101,10 +106,13 @@ public:
     QAction* N1 = nullptr;   // "Сохранить ...": the submenu of saving
     QAction* BMP1 = nullptr; // saves the chart as a bitmap
     QAction* EXL1 = nullptr; // exports the log to a workbook
+    QAction* CSV1 = nullptr; // exports the log as CSV text
+    QAction* PDF1 = nullptr; // saves the measurement report
     QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
     QAction* N3 = nullptr;   // the printer setup dialog
     QAction* N4 = nullptr;   // prints the chart
     QAction* N5 = nullptr;   // shows or hides the statistics window
+    QAction* N13 = nullptr;  // shows or hides the events window
     QAction* N6 = nullptr;   // shows or hides the settings window
     QAction* N7 = nullptr;   // shows or hides the help window
     QAction* N8 = nullptr;   // shows or hides the maker's splash card
@@ -117,6 +125,7 @@ public:
 
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
+    QFileDialog* SaveDialogReport = nullptr;
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
 
@@ -173,6 +182,9 @@ public slots:
     void N12Click();
     void BMP1Click();
     void EXL1Click();
+    void CSV1Click();
+    void PDF1Click();
+    void N13Click();
     void N3Click();
     void N4Click();
     void N5Click();
@@ -234,6 +246,14 @@ private:
     void viewHeldChanged(bool held);
     void placeViewHeldNote();
     void ExportToWorkbook(const QString& fileName);
+    // Shows a save dialog proposing name in format, then saves in the format the chosen
+    // name asks for.
+    void saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format);
+    void saveFile(const QString& fileName, SaveFormat format);
+    // False (and the user told why) for a log that holds nothing to report.
+    bool canReport();
+    void saveReport(const QString& fileName);
+    ReportSource reportSource() const;
     // Makes printer the one that printing and the setup dialog use.
     void usePrinter(std::unique_ptr<QPrinter> printer);
     void toggle(QWidget* window);
@@ -244,6 +264,7 @@ private:
     TFOptions* m_options = nullptr;
     TFLogo* m_logo = nullptr;
     TFHelp* m_help = nullptr;
+    TFEvents* m_events = nullptr;
     ExportJob* m_export = nullptr;
     QSharedPointer<TimeLabelTicker> m_timeTicker;
     ChartMouse* m_chartMouse = nullptr;

@@ -1,30 +1,122 @@
-// Saving the log to a workbook, the chart to a bitmap, and printing the chart.
+// Saving the log to a workbook or CSV, the report to PDF, the chart to a bitmap, and
+// printing the chart.
 #include "Formmain.h"
+#include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
+#include "chart/ReportPdf.h"
+#include "export/CsvWriter.h"
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
+#include "report/MeasurementReport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <qcustomplot.h>
 
 void TFMain::EXL1Click() {
-    if (m_export->isBusy()) {
+    saveThroughDialog(SaveDialogXLS, DefaultWorkbookName(now().date()), SaveFormat::Xls);
+}
+
+void TFMain::CSV1Click() {
+    saveThroughDialog(SaveDialogXLS, DefaultCsvName(now().date()), SaveFormat::Csv);
+}
+
+void TFMain::PDF1Click() {
+    if (canReport())
+        saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+}
+
+void TFMain::saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
+    const bool exports = format == SaveFormat::Xls || format == SaveFormat::Csv;
+    if (exports && m_export->isBusy()) {
         ShowMessage(QApplication::applicationName(),
                     QStringLiteral("Сохранение предыдущего файла ещё не закончено."));
         return;
     }
-    SaveDialogXLS->selectFile(DefaultWorkbookName(now().date()));
-    if (!RunFileDialog(SaveDialogXLS))
+    dialog->selectNameFilter(saveFilter(format));
+    dialog->selectFile(name);
+    if (!RunFileDialog(dialog))
         return;
-    const QStringList chosen = SaveDialogXLS->selectedFiles();
+    const QStringList chosen = dialog->selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
-    ExportToWorkbook(chosen.first());
+    const QString fileName =
+        nameWithFormat(chosen.first(), formatOfFilter(dialog->selectedNameFilter()));
+    saveFile(fileName, formatOfName(fileName).value_or(format));
+}
+
+void TFMain::saveFile(const QString& fileName, SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Xls:
+    case SaveFormat::Xlsx:
+    case SaveFormat::Csv:
+        if (m_export->isBusy())
+            ShowMessage(QApplication::applicationName(),
+                        QStringLiteral("Сохранение предыдущего файла ещё не закончено."));
+        else
+            ExportToWorkbook(fileName);
+        return;
+    case SaveFormat::Pdf:
+        if (canReport())
+            saveReport(fileName);
+        return;
+    case SaveFormat::Bmp: {
+        QString reason;
+        if (!SaveChartBitmap(ChartValue, fileName, &reason))
+            ShowMessage(QApplication::applicationName(), SaveFailureMessage(fileName, reason));
+        return;
+    }
+    }
+}
+
+bool TFMain::canReport() {
+    for (int s = 0; s < MeasurementLog::SeriesCount; ++s)
+        if (!Log.isEmpty(s))
+            return true;
+    ShowMessage(QApplication::applicationName(),
+                QStringLiteral("Отчёт не составлен: в журнале нет ни одного измерения. "
+                               "Запустите опрос прибора кнопкой «Старт»."));
+    return false;
+}
+
+void TFMain::saveReport(const QString& fileName) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const MeasurementReport report = MeasurementReport::build(Log, reportSource());
+    QString reason;
+    const bool ok = WriteReportPdf(report, ChartValue, fileName, &reason);
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        ShowMessage(QApplication::applicationName(), SaveFailureMessage(fileName, reason));
+}
+
+ReportSource TFMain::reportSource() const {
+    ReportSource source;
+    source.program = windowTitle();
+    source.model = panelText(1);
+    source.head = panelText(2);
+    source.pollIntervalMs = TimerInterval->interval();
+    source.made = now();
+    if (m_options) {
+        const TFOptions& o = *m_options;
+        const std::tuple<Channel, const QCheckBox*, const QLineEdit*, const QLineEdit*> fields[] = {
+            {Channel::T, o.CheckBoxT, o.EditTmin, o.EditTmax},
+            {Channel::RH, o.CheckBoxRH, o.EditRHmin, o.EditRHmax},
+            {Channel::V, o.CheckBoxV, o.EditVmin, o.EditVmax},
+            {Channel::E, o.CheckBoxE, o.EditEmin, o.EditEmax},
+            {Channel::L, o.CheckBoxL, o.EditLmin, o.EditLmax},
+            {Channel::UV, o.CheckBoxUV, o.EditUVmin, o.EditUVmax},
+        };
+        for (const auto& [channel, box, min, max] : fields)
+            source.limits[static_cast<std::size_t>(seriesIndex(channel))] = {
+                box->isChecked(), min->text(), max->text()};
+    }
+    return source;
 }
 
 void TFMain::ExportToWorkbook(const QString& fileName) {
@@ -62,15 +154,7 @@ void TFMain::waitForExport() {
 }
 
 void TFMain::BMP1Click() {
-    SaveDialogGraph->selectFile(DefaultBitmapName(now().date()));
-    if (!RunFileDialog(SaveDialogGraph))
-        return;
-    const QStringList chosen = SaveDialogGraph->selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty())
-        return;
-    QString reason;
-    if (!SaveChartBitmap(ChartValue, chosen.first(), &reason))
-        ShowMessage(QApplication::applicationName(), SaveFailureMessage(chosen.first(), reason));
+    saveThroughDialog(SaveDialogGraph, DefaultBitmapName(now().date()), SaveFormat::Bmp);
 }
 
 void TFMain::N3Click() {

@@ -1,4 +1,5 @@
 // Start-up, configuration detection, window toggles and run control of the main window.
+#include "Formevents.h"
 #include "Formhelp.h"
 #include "Formlogo.h"
 #include "Formmain.h"
@@ -149,6 +150,9 @@ void TFMain::toggle(QWidget* window) {
 void TFMain::N5Click() {
     toggle(m_stat);
 }
+void TFMain::N13Click() {
+    toggle(m_events);
+}
 void TFMain::N6Click() {
     toggle(m_options);
 }
@@ -163,6 +167,7 @@ void TFMain::N9Click() {
 }
 
 void TFMain::endRunWithoutAnswer() {
+    Log.events().runEnded(now());
     setPanelText(3, NoAnswer);
     TimerPeriod->stop();
     ButtonStartStop->setText(QStringLiteral("Старт"));
@@ -192,6 +197,7 @@ void TFMain::ButtonStartStopClick() {
             }
         } else {
             TimerInterval->stop();
+            Log.events().runEnded(now());
             Beeper->silence();
             ButtonStartStop->setText(QStringLiteral("Старт"));
             setPanelText(3, QStringLiteral(" "));
@@ -216,6 +222,7 @@ void TFMain::ButtonStartStopClick() {
         TimerPeriod->stop();
         ButtonStartStop->setText(QStringLiteral("Старт"));
         TimerInterval->stop();
+        Log.events().runEnded(now());
         Beeper->silence();
         PortSession session(ComPort.PortNumber, ProbeBytes + commandBytes(0));
         if (ProbeInstrument())
@@ -235,6 +242,7 @@ void TFMain::TimerPeriodTimer() {
         TimerInterval->start(); // enabling an enabled timer changes nothing
     if (action.endRun) {
         TimerInterval->stop();
+        Log.events().runEnded(now());
         TimerPeriod->stop();
         ButtonStartStop->setText(QStringLiteral("Старт"));
     }

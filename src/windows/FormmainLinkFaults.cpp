@@ -84,4 +84,5 @@ void TFMain::endRunWithOtherInstrument(const RelinkSearch::Answer& answer) {
     TimerPeriod->stop();
     ButtonStartStop->setText(QStringLiteral("Старт"));
     TimerInterval->stop();
+    Log.events().runEnded(now());
 }

@@ -170,7 +170,10 @@ void TFMain::testLimits(Channel c, float value) {
     QLabel* box = valueBoxes()[static_cast<std::size_t>(seriesIndex(c))];
     const LimitControls limits = limitControls(m_options, c);
     const bool enabled = limits.enable && limits.enable->isChecked();
-    const bool alarm = enabled && LimitAlarm(value, true, limits.min->text(), limits.max->text());
+    const LimitCrossing crossing =
+        enabled ? LimitTest(value, limits.min->text(), limits.max->text()) : LimitCrossing{};
+    const bool alarm = static_cast<bool>(crossing);
+    Log.events().limitTested(seriesIndex(c), crossing, limitTestValue(value), now());
     if (alarm && m_options && m_options->CheckBoxBeep->isChecked())
         Beeper->beep();
     QPalette pal = box->palette();

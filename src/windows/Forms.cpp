@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "Formevents.h"
 #include "Formhelp.h"
 #include "Formlogo.h"
 #include "Formmain.h"
@@ -13,6 +14,7 @@ TFStat* FStat = nullptr;
 TFOptions* FOptions = nullptr;
 TFLogo* FLogo = nullptr;
 TFHelp* FHelp = nullptr;
+TFEvents* FEvents = nullptr;
 MyThread* SearchThread = nullptr;
 
 void InitialiseMainModule() {
@@ -28,6 +30,9 @@ void CreateForms() {
     FLogo = new TFLogo;
     FHelp = new TFHelp;
     FMain->connectSecondaryWindows(FStat, FOptions, FLogo, FHelp);
+    TFMain* main = FMain;
+    FEvents = new TFEvents(&FMain->Log.events(), [main] { return main->Clock(); });
+    FMain->setEventsWindow(FEvents);
 }
 
 void DestroyForms() {
@@ -36,6 +41,8 @@ void DestroyForms() {
         delete SearchThread; // joins: at most the probe under way
         SearchThread = nullptr;
     }
+    delete FEvents; // it watches the main window's log
+    FEvents = nullptr;
     delete FHelp;
     delete FLogo;
     delete FOptions;

@@ -8,6 +8,7 @@ class TFStat;
 class TFOptions;
 class TFLogo;
 class TFHelp;
+class TFEvents;
 
 // The program's windows, one instance each, created once at start in this order and
 // living until the end; closing a secondary window only hides it. The windows reach one
@@ -19,6 +20,8 @@ extern TFStat* FStat;
 extern TFOptions* FOptions;
 extern TFLogo* FLogo;
 extern TFHelp* FHelp;
+// The events window, made after the others since it watches the main window's log.
+extern TFEvents* FEvents;
 
 // The search thread, created suspended before any window exists, so the main window
 // finds it here when its creation resumes it.

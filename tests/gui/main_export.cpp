@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
 #include "chart/ChartPrint.h"
+#include "export/SaveFormat.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -34,6 +35,7 @@ struct DialogSeen {
     int shown = 0;
     QString proposedName; // as the dialog would show it, folder and all
     QStringList nameFilters;
+    QString nameFilter; // the one chosen when shown
     QString defaultSuffix;
     bool confirmsOverwrite = true;
     bool forSaving = false;
@@ -140,6 +142,7 @@ class MainExport : public QObject {
             ++m_dialog.shown;
             m_dialog.proposedName = d->selectedFiles().value(0);
             m_dialog.nameFilters = d->nameFilters();
+            m_dialog.nameFilter = d->selectedNameFilter();
             m_dialog.defaultSuffix = d->defaultSuffix();
             m_dialog.confirmsOverwrite = !d->testOption(QFileDialog::DontConfirmOverwrite);
             m_dialog.forSaving = d->acceptMode() == QFileDialog::AcceptSave;
@@ -149,11 +152,12 @@ class MainExport : public QObject {
             return true;
         };
     }
+    // Every format offered, the proposed name's chosen.
     void verifyPlainSaveDialog(const QString& proposed) {
         QCOMPARE(m_dialog.shown, 1);
         QCOMPARE(QFileInfo(m_dialog.proposedName).fileName(), proposed);
-        QVERIFY(m_dialog.nameFilters.isEmpty() ||
-                m_dialog.nameFilters == QStringList{QStringLiteral("All Files (*)")});
+        QCOMPARE(m_dialog.nameFilters, saveFilters());
+        QCOMPARE(m_dialog.nameFilter, saveFilter(*formatOfName(proposed)));
         QCOMPARE(m_dialog.defaultSuffix, QString());
         QVERIFY(!m_dialog.confirmsOverwrite);
         QVERIFY(m_dialog.forSaving);
@@ -215,14 +219,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("model");
         QTest::addColumn<int>("head");
-        QTest::newRow("xls") << "log.xls" << 0x3D << 2;
-        QTest::newRow("xlsx") << "log.xlsx" << 0x3D << 2;
-        QTest::newRow("any other name is xls") << "log.dat" << 0x3D << 2;
-        QTest::newRow("xls, air speed only") << "log.xls" << 0x32 << 2;
-        QTest::newRow("xlsx, no air speed") << "log.xlsx" << 0x41 << 1;
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("xls") << "log.xls" << 0x3D << 2 << "log.xls";
+        QTest::newRow("xlsx") << "log.xlsx" << 0x3D << 2 << "log.xlsx";
+        QTest::newRow("any other name gets .xls") << "log.dat" << 0x3D << 2 << "log.dat.xls";
+        QTest::newRow("xls, air speed only") << "log.xls" << 0x32 << 2 << "log.xls";
+        QTest::newRow("xlsx, no air speed") << "log.xlsx" << 0x41 << 1 << "log.xlsx";
     }
     void workbookReadsBackAsTheLog() {
         QFETCH(QString, name);
+        QFETCH(QString, saved);
         QFETCH(int, model);
         QFETCH(int, head);
         if (model != m_replies.model)
@@ -238,13 +244,13 @@ private slots:
         QVERIFY(ok);
         verifyPlainSaveDialog(QStringLiteral("07.12.2026XLS.xls"));
         QVERIFY(m_messages.isEmpty());
-        QCOMPARE(ReadBack::fileNames(dir.path()), QStringList{name});
+        QCOMPARE(ReadBack::fileNames(dir.path()), QStringList{saved});
 
-        const QJsonObject book = ReadBack::readBack(fileName);
+        const QJsonObject book = ReadBack::readBack(dir.filePath(saved));
         QVERIFY(!book.isEmpty());
         ReadBack::verifyWorkbook(book, before,
-                                 IsXlsxName(fileName) ? WorkbookLayout::XlsxSheetRows
-                                                      : WorkbookLayout::XlsSheetRows,
+                                 IsXlsxName(saved) ? WorkbookLayout::XlsxSheetRows
+                                                   : WorkbookLayout::XlsSheetRows,
                                  QStringLiteral("dd.mm.yyyy"));
         // The export only reads the log.
         const ReadBack::Expected after = logAsWorkbook();
@@ -319,12 +325,14 @@ private slots:
         QTest::newRow("xlsx in a missing folder") << "EXL1"
                                                   << "missing/log.xlsx";
         QTest::newRow("xls named as a folder") << "EXL1"
-                                               << "folder";
+                                               << "folder.xls";
         QTest::newRow("xlsx named as a folder") << "EXL1"
                                                 << "folder.xlsx";
         QTest::newRow("bmp in a missing folder") << "BMP1"
                                                  << "missing/chart.bmp";
         QTest::newRow("bmp named as a folder") << "BMP1"
+                                               << "folder.bmp";
+        QTest::newRow("pdf named as a folder") << "PDF1"
                                                << "folder";
     }
     void unwritableNameGivesOneMessageAndNoFile() {
@@ -332,8 +340,9 @@ private slots:
         QFETCH(QString, name);
         poll(3);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.xlsx")));
+        for (const char* folder :
+             {"folder", "folder.xls", "folder.xlsx", "folder.bmp", "folder.pdf"})
+            QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1(folder)));
         const QString fileName = dir.filePath(name);
         const QStringList before = ReadBack::fileNames(dir.path());
 
@@ -343,12 +352,70 @@ private slots:
             QVERIFY(!ok);
         } else {
             FMain->RunFileDialog = choose(fileName);
-            FMain->BMP1Click();
+            FMain->findChild<QAction*>(command)->trigger();
         }
-        verifyOneSaveFailure(fileName);
+        verifyOneSaveFailure(command == u"PDF1" ? fileName + QStringLiteral(".pdf") : fileName);
         QCOMPARE(ReadBack::fileNames(dir.path()), before);
         QCOMPARE(ReadBack::fileNames(dir.filePath(QStringLiteral("folder"))), QStringList());
         QCOMPARE(FMain->Log.count(0), qsizetype(3));
+    }
+
+    // The name's extension decides what is written, whichever command showed the dialog;
+    // a name without a known one gets the chosen filter's.
+    void extensionDecidesTheFormat_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("csv in the workbook dialog") << "EXL1"
+                                                    << "log.csv"
+                                                    << "log.csv" << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("pdf in the workbook dialog") << "EXL1"
+                                                    << "log.pdf"
+                                                    << "log.pdf" << QByteArray("%PDF");
+        QTest::newRow("xlsx in the bitmap dialog") << "BMP1"
+                                                   << "c.xlsx"
+                                                   << "c.xlsx" << QByteArray("PK");
+        QTest::newRow("bmp in the report dialog") << "PDF1"
+                                                  << "r.BMP"
+                                                  << "r.BMP" << QByteArray("BM");
+        QTest::newRow("csv filter") << "CSV1"
+                                    << "log"
+                                    << "log.csv" << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("pdf filter") << "PDF1"
+                                    << "report.txt"
+                                    << "report.txt.pdf" << QByteArray("%PDF");
+        QTest::newRow("xls filter") << "EXL1"
+                                    << "log"
+                                    << "log.xls" << QByteArray("\xD0\xCF\x11\xE0");
+    }
+    void extensionDecidesTheFormat() {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(QString, saved);
+        QFETCH(QByteArray, start);
+        poll(3);
+        QTemporaryDir dir;
+        QSignalSpy finished(FMain, &TFMain::exportFinished);
+        FMain->RunFileDialog = choose(dir.filePath(name));
+        FMain->findChild<QAction*>(command)->trigger();
+        const auto format = formatOfName(saved);
+        if (format == SaveFormat::Xls || format == SaveFormat::Xlsx || format == SaveFormat::Csv)
+            QVERIFY(finished.wait(60000));
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
+        QCOMPARE(ReadBack::fileNames(dir.path()), QStringList{saved});
+        QFile file(dir.filePath(saved));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(start.size()) == start);
+    }
+
+    // A report of an empty log is refused before any dialog.
+    void reportOfAnEmptyLogIsRefused() {
+        FMain->RunFileDialog = choose(QStringLiteral("/nonexistent/report.pdf"));
+        FMain->PDF1->trigger();
+        QCOMPARE(m_dialog.shown, 0);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().text.startsWith(QStringLiteral("Отчёт не составлен")));
     }
 
     void bitmapHasTheChartsSizeAndLooks_data() {

@@ -3,13 +3,16 @@
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
 #include "chart/LogGraph.h"
+#include "report/EventTable.h"
 #include "sound/AlarmTone.h"
+#include "windows/Formevents.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -181,6 +184,38 @@ private slots:
         QVERIFY(!isRed(FMain->StaticTextRH));
         QCOMPARE(FMain->Log.count(0), qsizetype(1));  // the poll went on
         QCOMPARE(FMain->Beeper->requestedCount(), 0); // no beep unless asked
+    }
+
+    // The window "События" follows the alarms of the polls while open; clearing the log
+    // empties it.
+    void eventsWindowFollowsAlarms() {
+        detect(0x3C);
+        FOptions->CheckBoxT->setChecked(true);
+        FOptions->EditTmin->setText(QStringLiteral("10"));
+        FOptions->EditTmax->setText(QStringLiteral("23,5"));
+        FMain->N13->trigger();
+        QVERIFY(FEvents->isVisible());
+        const QAbstractItemModel* table = FEvents->TableEvents->model();
+        const auto text = [table](int column) {
+            return table->data(table->index(table->rowCount() - 1, column)).toString();
+        };
+        for (int tWord : {200, 235, 240}) {
+            reply({std::uint8_t(tWord >> 8), std::uint8_t(tWord & 0xFF), 0x01, 0xF4, 0x00, 0x7B});
+            FMain->PollInstrument();
+        }
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(text(EventTable::What), QStringLiteral("Тревога: максимум"));
+        QCOMPARE(text(EventTable::ChannelName), QStringLiteral("t, *С"));
+        QCOMPARE(text(EventTable::Limit), QStringLiteral("23,5"));
+        QCOMPARE(text(EventTable::Extreme), QStringLiteral("24"));
+        QCOMPARE(text(EventTable::End), QStringLiteral("продолжается"));
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        FMain->PollInstrument();
+        QVERIFY(text(EventTable::End) != QStringLiteral("продолжается"));
+        FMain->ButtonClear->click();
+        QCOMPARE(table->rowCount(), 0);
+        FMain->N13->trigger();
+        QVERIFY(!FEvents->isVisible());
     }
 
     void humidityComparedAsNumber() {

@@ -43,6 +43,7 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::newRow("save the chart") << "BMP1";
         QTest::newRow("save the log") << "EXL1";
+        QTest::newRow("save the log as CSV") << "CSV1";
         QTest::newRow("printer setup") << "N3";
     }
     void saveAndPrintDialogsSpeakRussian() {

@@ -1,8 +1,10 @@
 // Exports read back by independent readers: xlrd for .xls, openpyxl for .xlsx, and
 // gnumeric's ssconvert for both.
 #include "ReadBackSupport.h"
+#include "export/CsvWriter.h"
 #include "export/Uxls.h"
 #include "export/WorkbookLayout.h"
+#include "measurement/ChannelCaption.h"
 #include "measurement/RegionalSettings.h"
 
 #include <QDir>
@@ -35,6 +37,8 @@ private slots:
     void ssconvertReadsWithoutWarnings();
     void libreOfficeConverts_data() { replacesExistingFile_data(); }
     void libreOfficeConverts();
+    void csvReadsBack_data();
+    void csvReadsBack();
 };
 
 void ExportReadBackTest::layoutReadsBack_data() {
@@ -236,6 +240,113 @@ void ExportReadBackTest::libreOfficeConverts() {
     QFile csv(dir.filePath(QStringLiteral("log.csv")));
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QCOMPARE(csv.readAll().trimmed().split('\n').size(), 11);
+}
+
+// CSV read back by Python's csv module, and by LibreOffice under Russian settings as a
+// spreadsheet user opens it (';', UTF-8, Russian): numbers are numbers, times are times.
+void ExportReadBackTest::csvReadsBack_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<Lengths>("lengths");
+    QTest::addColumn<bool>("office");
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QTest::newRow("ru, all series, office") << russian << uniform(40) << true;
+    QTest::newRow("ru, different lengths") << russian << Lengths{5, 0, 12, 3, 9, 1} << false;
+    QTest::newRow("en") << QLocale(QLocale::English, QLocale::UnitedStates) << uniform(3) << false;
+    QTest::newRow("empty log") << russian << uniform(0) << false;
+}
+
+void ExportReadBackTest::csvReadsBack() {
+    QFETCH(QLocale, locale);
+    QFETCH(Lengths, lengths);
+    QFETCH(bool, office);
+    RegionalSettings::setLocale(locale);
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("log.csv"));
+    MeasurementLog log;
+    fillLog(log, lengths);
+    const ExportResult result =
+        ExportCsv(PollTable::take(log), RegionalSettings::decimalSeparator(), fileName);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+    const Expected data = expectedFrom(log, day());
+    const qint64 polls = rowCount(data);
+
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF\xD0\x94")); // the mark, then "Д"
+    QCOMPARE(bytes.count("\r\n"), polls + 1);
+    QCOMPARE(bytes.count('\n'), polls + 1);
+
+    QString workbook;
+    if (office) {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
+        if (soffice.isEmpty())
+            QSKIP("libreoffice is not installed");
+        QProcess convert;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+        convert.setProcessEnvironment(env);
+        // Separator ';', quote '"', UTF-8 (76), from line 1, the Russian locale (1049).
+        convert.start(soffice,
+                      {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("profile"),
+                       QStringLiteral("--headless"),
+                       QStringLiteral("--infilter=CSV:59,34,76,1,,1049"),
+                       QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
+                       QStringLiteral("--outdir"), dir.path(), fileName});
+        QVERIFY(convert.waitForFinished(120000));
+        QCOMPARE(convert.exitCode(), 0);
+        workbook = dir.filePath(QStringLiteral("log.xlsx"));
+    }
+    for (const QString& read : {fileName, workbook}) {
+        if (read.isEmpty())
+            continue;
+        QProcess reader;
+        reader.start(QStringLiteral(VILTA_PYTHON),
+                     {QStringLiteral(VILTA_SOURCE_DIR "/tests/unit/export/read_csv.py"), read});
+        QVERIFY(reader.waitForFinished(120000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        const QJsonArray rows = QJsonDocument::fromJson(reader.readAllStandardOutput())
+                                    .object()
+                                    .value(u"rows")
+                                    .toArray();
+        const bool typed = read == workbook;
+        const auto cell = [&](qsizetype r, qsizetype c) {
+            return rows.at(r).toArray().at(c).toArray();
+        };
+        QCOMPARE(rows.size(), polls + 1);
+        QCOMPARE(cell(0, 0).at(1).toString(), QStringLiteral("Дата и время"));
+        int column = 1;
+        for (int c = 0; c < 6; ++c) {
+            if (data.values[c].isEmpty())
+                continue;
+            QCOMPARE(cell(0, column).at(1).toString(),
+                     channelHeading(static_cast<Channel>(ExportedSeries[c])));
+            for (qsizetype k = 0; k < polls; ++k) {
+                const QJsonArray got = cell(k + 1, column);
+                const double v = k < data.values[c].size() ? data.values[c].at(k) : NAN;
+                if (!std::isfinite(v)) {
+                    QVERIFY2(got.at(1).toString().isEmpty(), qPrintable(got.at(1).toString()));
+                    continue;
+                }
+                if (typed) {
+                    QCOMPARE(got.at(0).toString(), QStringLiteral("number"));
+                    QCOMPARE(got.at(1).toDouble(), v);
+                } else {
+                    QCOMPARE(got.at(1).toString(),
+                             locale.toString(v, 'g', 15).remove(locale.groupSeparator()));
+                }
+            }
+            ++column;
+        }
+        for (qsizetype k = 0; k < polls; ++k) {
+            const QJsonArray got = cell(k + 1, 0);
+            QCOMPARE(got.at(0).toString(),
+                     typed ? QStringLiteral("datetime") : QStringLiteral("text"));
+            QCOMPARE(
+                got.at(1).toString(),
+                QDateTime(day(), QTime(0, 0).addSecs(int(k))).toString(u"dd.MM.yyyy HH:mm:ss"));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(ExportReadBackTest)

@@ -1,4 +1,5 @@
 #include "measurement/ChannelConfiguration.h"
+#include "measurement/LimitAlarm.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/OpticalDisplay.h"
 #include "measurement/RegionalSettings.h"
@@ -27,6 +28,28 @@ void logPoll(MeasurementLog& log, int model, int head, const QDateTime& when, fl
 }
 
 const QDateTime noon(QDate(2024, 3, 1), QTime(12, 0, 0));
+
+// An event in a line: kind, channel, limit, extreme, start and end in seconds from noon.
+QString eventLine(const LogEvent& e) {
+    const auto at = [](const QDateTime& t) {
+        return t.isValid() ? QString::number(noon.secsTo(t)) : QString();
+    };
+    const QString span = at(e.start) + u'-' + at(e.end);
+    switch (e.kind) {
+    case LogEvent::Alarm:
+        return QStringLiteral("%1 %2 %3 extreme %4 %5")
+            .arg(e.series)
+            .arg(e.side == LimitCrossing::Max ? "max" : "min")
+            .arg(e.limit)
+            .arg(e.extreme)
+            .arg(span);
+    case LogEvent::MissedPolls:
+        return QStringLiteral("missed %1 %2").arg(e.missedPolls).arg(span);
+    case LogEvent::PollingStopped:
+        return QStringLiteral("stop ") + span;
+    }
+    return {};
+}
 } // namespace
 
 class MeasurementLogTest : public QObject {
@@ -34,6 +57,81 @@ class MeasurementLogTest : public QObject {
 
 private slots:
     void cleanup() { RegionalSettings::resetToSystem(); }
+
+    // A scripted run of air temperature: a number is a poll with that value, "lim MIN MAX"
+    // sets the limit fields, "off" clears the channel's limit box, "miss" a poll without
+    // an answer, "stop" the end of the run, "clear" the clear button. Polls and misses
+    // come 3 s apart; the end of a run comes 3 s after the last poll.
+    void eventsFollowThePolls_data() {
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<QStringList>("expected");
+        const auto steps = [](const char* text) { return QString::fromUtf8(text).split(u'|'); };
+        QTest::newRow("max crossed and left")
+            << steps("lim 10 30|25|31|35|33|29|30")
+            << steps("0 max 30 extreme 35 3-12|0 max 30 extreme 30 15-");
+        QTest::newRow("limits touched exactly")
+            << steps("lim 10 30|30|20|10|20")
+            << steps("0 max 30 extreme 30 0-3|0 min 10 extreme 10 6-9");
+        QTest::newRow("max straight to min: two events")
+            << steps("lim 10 30|35|5|4|20")
+            << steps("0 max 30 extreme 35 0-3|0 min 10 extreme 4 3-9");
+        QTest::newRow("limits changed mid-run")
+            << steps("lim 10 30|25|32|lim 10 40|32|lim 10 31|32|20")
+            << steps("0 max 30 extreme 32 3-6|0 max 31 extreme 32 9-12");
+        QTest::newRow("alarm through a stop and restart")
+            << steps("lim 10 30|35|stop|35|20")
+            << steps("0 max 30 extreme 35 0-3|stop 3-6|0 max 30 extreme 35 6-9");
+        QTest::newRow("missed polls in a row")
+            << steps("20|miss|miss|20|miss|20") << steps("missed 2 3-9|missed 1 12-15");
+        QTest::newRow("missed polls up to the end of the run")
+            << steps("20|miss|stop|20") << steps("missed 1 3-6|stop 6-9");
+        QTest::newRow("stop before any poll, or twice")
+            << steps("stop|20|stop|stop|20") << steps("stop 6-12");
+        QTest::newRow("clear empties, a red box starts anew")
+            << steps("lim 10 30|35|miss|clear|36") << steps("0 max 30 extreme 36 6-");
+        QTest::newRow("limit box cleared ends the alarm")
+            << steps("lim 10 30|35|off|35") << steps("0 max 30 extreme 35 0-3");
+        QTest::newRow("no limits, no alarm") << steps("lim x |-50|500") << QStringList();
+    }
+    void eventsFollowThePolls() {
+        QFETCH(QStringList, script);
+        QFETCH(QStringList, expected);
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        QDateTime when = noon;
+        QString minText, maxText;
+        bool enabled = true;
+        for (const QString& step : script) {
+            const QStringList words = step.split(u' ');
+            if (words.first() == u"lim") {
+                minText = words.value(1);
+                maxText = words.value(2);
+                continue;
+            }
+            if (step == u"off")
+                enabled = false;
+            else if (step == u"clear")
+                log.clear();
+            else if (step == u"stop")
+                log.events().runEnded(when);
+            else if (step == u"miss")
+                log.markGap(when);
+            else {
+                // A poll as the t step makes it: the point, then the limit test.
+                const float v = step.toFloat();
+                log.append(Channel::T, v, when);
+                const LimitCrossing crossing =
+                    enabled ? LimitTest(v, minText, maxText) : LimitCrossing{};
+                log.events().limitTested(0, crossing, limitTestValue(v), when);
+            }
+            if (step != u"off" && step != u"clear")
+                when = when.addSecs(3);
+        }
+        QStringList lines;
+        for (const LogEvent& e : log.events().all())
+            lines << eventLine(e);
+        QCOMPARE(lines, expected);
+    }
 
     void threePollsOfModel60() {
         MeasurementLog log;

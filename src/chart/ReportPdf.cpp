@@ -1,0 +1,250 @@
+#include "ReportPdf.h"
+
+#include "export/ReplacingFile.h"
+#include "measurement/RegionalSettings.h"
+#include "report/MeasurementReport.h"
+#include "report/ReportPages.h"
+
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <qcustomplot.h>
+
+#include <numeric>
+
+namespace {
+
+// Widths of the table columns, as shares.
+constexpr double QuantityShares[] = {1.3, 0.7, 1.7, 1.7, 0.9, 1.5, 1.1, 0.7};
+constexpr double EventShares[] = {0.55, 1.8, 1.8, 1.35, 1.75, 1.0, 0.9, 1.1};
+
+QFont face(double points, bool bold = false) {
+    QFont f(QStringLiteral("sans-serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+std::vector<double> columnEdges(const double* shares, std::size_t n, double left, double width) {
+    const double total = std::accumulate(shares, shares + n, 0.0);
+    std::vector<double> edges{left};
+    for (std::size_t i = 0; i < n; ++i)
+        edges.push_back(edges.back() + width * shares[i] / total);
+    return edges;
+}
+
+class ReportPainter {
+public:
+    ReportPainter(QPdfWriter& writer, QCPPainter& painter, const MeasurementReport& report)
+        : m_writer(writer), m_painter(painter), m_report(report) {
+        m_body = face(9);
+        m_table = face(7.5);
+        m_tableBold = face(7.5, true);
+        m_area = m_writer.pageLayout().paintRectPixels(m_writer.resolution());
+        m_area.moveTopLeft(QPoint(0, 0));
+        m_footer = QFontMetricsF(m_table, &m_writer).height() * 2;
+        m_rowHeight = QFontMetricsF(m_table, &m_writer).height() * 1.45;
+    }
+
+    // The number of pages the text takes; the chart page comes after them.
+    void planEvents(double eventsTop) {
+        const double bottom = m_area.height() - m_footer;
+        const auto fits = [&](double top) {
+            // Room for the heading "События" too, wherever the table begins.
+            const double heading = QFontMetricsF(face(11, true), &m_writer).height() * 1.2;
+            return static_cast<qsizetype>((bottom - top - heading - headerHeight()) / m_rowHeight);
+        };
+        m_eventsTop = eventsTop;
+        m_slices = paginateRows(static_cast<qsizetype>(m_report.eventRows.size()),
+                                std::max<qsizetype>(fits(eventsTop), 0), fits(0));
+        if (m_slices.empty())
+            m_slices.push_back({0, 0});
+    }
+    int textPages() const { return static_cast<int>(m_slices.size()); }
+
+    double drawFirstPage() {
+        double y = 0;
+        m_painter.setFont(face(14, true));
+        y += drawLine(m_report.title, y, Qt::AlignLeft) * 1.3;
+        m_painter.setFont(m_body);
+        const QFontMetricsF fm(m_body, &m_writer);
+        double labelWidth = 0;
+        for (const auto& [label, text] : m_report.facts)
+            labelWidth = std::max(labelWidth, fm.horizontalAdvance(label + u':'));
+        for (const auto& [label, text] : m_report.facts) {
+            m_painter.drawText(QRectF(0, y, labelWidth, fm.height()), Qt::AlignLeft, label + u':');
+            m_painter.drawText(QRectF(labelWidth + fm.averageCharWidth() * 2, y,
+                                      m_area.width() - labelWidth, fm.height()),
+                               Qt::AlignLeft, text);
+            y += fm.height() * 1.15;
+        }
+        y += fm.height();
+        y = drawQuantities(y);
+        return y + fm.height();
+    }
+
+    void drawEventsPage(int page) {
+        const PageSlice slice = m_slices[static_cast<std::size_t>(page)];
+        double y = page == 0 ? m_eventsTop : 0;
+        const bool first = slice.first == 0;
+        if (first && (slice.count > 0 || m_report.eventRows.empty())) {
+            m_painter.setFont(face(11, true));
+            y += drawLine(QStringLiteral("События"), y, Qt::AlignLeft) * 1.2;
+            if (m_report.eventRows.empty()) {
+                m_painter.setFont(m_body);
+                drawLine(QStringLiteral("Событий не было."), y, Qt::AlignLeft);
+                return;
+            }
+        }
+        if (slice.count == 0)
+            return;
+        const std::vector<double> edges =
+            columnEdges(EventShares, std::size(EventShares), 0, m_area.width());
+        y = drawRow(m_report.eventHeadings, edges, y, headerHeight(), true);
+        for (qsizetype i = slice.first; i < slice.first + slice.count; ++i)
+            y = drawRow(m_report.eventRows[static_cast<std::size_t>(i)], edges, y, m_rowHeight,
+                        false);
+    }
+
+    void drawFooter(int page, int pages) {
+        m_painter.setFont(m_table);
+        const QRectF line(0, m_area.height() - m_footer * 0.6, m_area.width(), m_footer * 0.6);
+        m_painter.drawText(line, Qt::AlignLeft | Qt::AlignBottom, m_report.madeText);
+        m_painter.drawText(line, Qt::AlignRight | Qt::AlignBottom,
+                           QStringLiteral("Страница %1 из %2").arg(page).arg(pages));
+    }
+
+    void drawChartPage(QCustomPlot* chart) {
+        m_area = m_writer.pageLayout().paintRectPixels(m_writer.resolution());
+        m_area.moveTopLeft(QPoint(0, 0));
+        m_painter.setFont(face(11, true));
+        const double top = drawLine(QStringLiteral("График"), 0, Qt::AlignLeft) * 1.3;
+        const QRectF room(0, top, m_area.width(), m_area.height() - m_footer - top);
+        const double scale =
+            std::min(room.width() / chart->width(), room.height() / chart->height());
+        m_painter.save();
+        m_painter.setMode(QCPPainter::pmVectorized);
+        m_painter.setMode(QCPPainter::pmNoCaching);
+        // Drawn at its on-screen size and scaled, so fonts keep their share of the chart.
+        m_painter.translate(room.left() + (room.width() - chart->width() * scale) / 2, room.top());
+        m_painter.scale(scale, scale);
+        chart->toPainter(&m_painter, chart->width(), chart->height());
+        m_painter.restore();
+    }
+
+private:
+    double headerHeight() const {
+        return m_rowHeight + QFontMetricsF(m_tableBold, &m_writer).height();
+    }
+
+    double drawLine(const QString& text, double y, Qt::Alignment align) {
+        const double h = QFontMetricsF(m_painter.font(), &m_writer).height();
+        m_painter.drawText(QRectF(0, y, m_area.width(), h), align | Qt::AlignVCenter, text);
+        return h;
+    }
+
+    double drawQuantities(double y) {
+        const std::vector<double> edges =
+            columnEdges(QuantityShares, std::size(QuantityShares), 0, m_area.width());
+        const double lines2 = m_rowHeight + QFontMetricsF(m_table, &m_writer).height();
+        y = drawRow(m_report.quantityHeadings, edges, y, headerHeight(), true);
+        for (const QStringList& row : m_report.quantityRows)
+            y = drawRow(row, edges, y, lines2, false);
+        return y;
+    }
+
+    double drawRow(const QStringList& cells, const std::vector<double>& edges, double y,
+                   double height, bool header) {
+        m_painter.setFont(header ? m_tableBold : m_table);
+        const QFontMetricsF fm(m_painter.font(), &m_writer);
+        const double pad = fm.averageCharWidth() * 0.5;
+        if (header)
+            m_painter.fillRect(QRectF(edges.front(), y, edges.back() - edges.front(), height),
+                               QColor(0xE8, 0xE8, 0xE8));
+        m_painter.setPen(QPen(Qt::gray, 0));
+        m_painter.drawLine(QPointF(edges.front(), y + height), QPointF(edges.back(), y + height));
+        if (header)
+            m_painter.drawLine(QPointF(edges.front(), y), QPointF(edges.back(), y));
+        m_painter.setPen(Qt::black);
+        for (std::size_t c = 0; c + 1 < edges.size() && c < static_cast<std::size_t>(cells.size());
+             ++c) {
+            const QRectF cell(edges[c] + pad, y, edges[c + 1] - edges[c] - 2 * pad, height);
+            QStringList lines = cells[static_cast<qsizetype>(c)].split(u'\n');
+            // A heading may take two lines, a value is cut short rather than overlap.
+            for (QString& l : lines)
+                if (!header)
+                    l = fm.elidedText(l, Qt::ElideRight, cell.width());
+            // Top-aligned: a row's single-line cells stand level with the first line of
+            // its two-line ones.
+            m_painter.drawText(cell.adjusted(0, pad, 0, 0),
+                               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.join(u'\n'));
+        }
+        return y + height;
+    }
+
+    QPdfWriter& m_writer;
+    QCPPainter& m_painter;
+    const MeasurementReport& m_report;
+    QFont m_body;
+    QFont m_table;
+    QFont m_tableBold;
+    QRectF m_area;
+    double m_footer = 0;
+    double m_rowHeight = 0;
+    double m_eventsTop = 0;
+    std::vector<PageSlice> m_slices;
+};
+
+} // namespace
+
+QString DefaultReportName(const QDate& date) {
+    return RegionalSettings::shortDate(date) + QStringLiteral("Report.pdf");
+}
+
+bool WriteReportPdf(const MeasurementReport& report, QCustomPlot* chart, const QString& fileName,
+                    QString* reason) {
+    const auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    ReplacingFile target(fileName);
+    if (!target.create())
+        return fail(target.errorString());
+    {
+        QPdfWriter writer(target.temporaryName());
+        writer.setTitle(report.title);
+        writer.setCreator(report.facts.empty() ? QString() : report.facts.front().second);
+        // At the screen's resolution the chart's fonts, sized in points, keep their share
+        // of the chart; text and lines stay vectors whatever the resolution.
+        writer.setResolution(chart ? chart->logicalDpiY() : 96);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+        QCPPainter painter;
+        if (!painter.begin(&writer))
+            return fail(QStringLiteral("файл не открывается для записи"));
+        ReportPainter pages(writer, painter, report);
+        pages.planEvents(pages.drawFirstPage());
+        const int total = pages.textPages() + (chart ? 1 : 0);
+        for (int p = 0; p < pages.textPages(); ++p) {
+            if (p > 0)
+                writer.newPage();
+            pages.drawEventsPage(p);
+            pages.drawFooter(p + 1, total);
+        }
+        if (chart) {
+            if (chart->width() > chart->height())
+                writer.setPageOrientation(QPageLayout::Landscape);
+            writer.newPage();
+            pages.drawChartPage(chart);
+            pages.drawFooter(total, total);
+        }
+        if (!painter.end())
+            return fail(QStringLiteral("ошибка записи PDF"));
+    }
+    if (QFileInfo(target.temporaryName()).size() == 0)
+        return fail(QStringLiteral("ошибка записи PDF"));
+    if (!target.commit())
+        return fail(target.errorString());
+    return true;
+}

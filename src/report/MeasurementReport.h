@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ReportSource.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+class MeasurementLog;
+
+// The content of the measurement report, every figure already written as the program
+// writes it: what was measured with what and when, one row of figures per logged
+// quantity, and the events. Drawing it is left to the caller.
+struct MeasurementReport {
+    QString title;
+    // Label and text: program, instrument, head, period, interval, polls, missed polls.
+    std::vector<std::pair<QString, QString>> facts;
+    QStringList quantityHeadings;
+    std::vector<QStringList> quantityRows;
+    QStringList eventHeadings;
+    std::vector<QStringList> eventRows;
+    // Under every page: when it was made.
+    QString madeText;
+
+    bool isEmpty() const { return quantityRows.empty(); }
+
+    // Empty when the log holds no point.
+    static MeasurementReport build(const MeasurementLog& log, const ReportSource& source);
+};
+
+// The figures of one quantity, as numbers.
+struct QuantityFigures {
+    int series = -1;
+    qsizetype count = 0;
+    double min = 0;
+    QDateTime minTime;
+    double max = 0;
+    QDateTime maxTime;
+    double mean = 0;
+    // Of the channel's alarm events: how many, and their time, each lasting until the
+    // next poll (an event still going on, until the newest point of the log).
+    int alarms = 0;
+    qint64 alarmSeconds = 0;
+
+    static QuantityFigures of(const MeasurementLog& log, int series, const QDateTime& lastPoll);
+};

@@ -1,0 +1,202 @@
+// The measurement report as a reader gets it: its text as pdftotext lays it out under
+// Russian and English settings, a month with thousands of events over many pages, the
+// chart page as vectors, the fonts embedded.
+#include "chart/ReportPdf.h"
+#include "measurement/LimitAlarm.h"
+#include "measurement/MeasurementLog.h"
+#include "measurement/RegionalSettings.h"
+#include "report/MeasurementReport.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <qcustomplot.h>
+
+namespace {
+
+const QDateTime start(QDate(2026, 12, 7), QTime(10, 0, 0));
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return QStringLiteral("failed: ") + QString::fromUtf8(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text's lines with every run of blanks made one blank.
+QStringList layoutLines(const QString& pdf) {
+    QStringList lines;
+    for (QString line :
+         run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, "-"}).split(u'\n'))
+        lines << line.simplified();
+    return lines;
+}
+
+// A poll of t (and E beside it) as the poll makes it: points, then the limit test.
+void poll(MeasurementLog& log, const QDateTime& when, float t, double e = -1) {
+    log.append(Channel::T, t, when);
+    if (e >= 0)
+        log.append(Channel::E, e, when);
+    log.events().limitTested(seriesIndex(Channel::T), LimitTest(t, QStringLiteral("10"), "30"),
+                             limitTestValue(t), when);
+}
+
+ReportSource source() {
+    ReportSource s;
+    s.program = QStringLiteral("ВИЛТА Монитор в.1.5");
+    s.model = QStringLiteral("ДАРЕН/61");
+    s.pollIntervalMs = 3000;
+    s.limits[0] = {true, QStringLiteral("10"), QStringLiteral("30")};
+    s.made = start.addSecs(3600);
+    return s;
+}
+
+QCustomPlot* chartOf(QWidget* parent) {
+    auto* plot = new QCustomPlot(parent);
+    plot->resize(705, 490);
+    plot->addGraph();
+    for (int i = 0; i < 200; ++i)
+        plot->graph()->addData(i, std::sin(i / 10.0) * 20 + 20);
+    plot->rescaleAxes();
+    return plot;
+}
+
+} // namespace
+
+class ReportPdf : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { RegionalSettings::resetToSystem(); }
+
+    void textHoldsTheFigures_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("ru") << QLocale(QLocale::Russian, QLocale::Russia)
+                            << QStringList{
+                                   "Прибор: ДАРЕН/61",
+                                   "Измерительная головка: —",
+                                   "Период: 07.12.2026 10:00:00 — 07.12.2026 10:00:21",
+                                   "Интервал опроса: 3",
+                                   "Опросов: 7",
+                                   "Пропущено опросов: 2",
+                                   "t, *С 7 5 35 19,6 мин. 10 0:00:09 2",
+                                   "07.12.2026 10:00:12 07.12.2026 10:00:03 макс. 30",
+                                   "E, лк 6 1 12,35k 2543,1",
+                                   "1 07.12.2026 10:00:03 07.12.2026 10:00:06 0:00:03 Тревога: "
+                                   "максимум t, *С 30 35",
+                                   "2 07.12.2026 10:00:09 07.12.2026 10:00:12 0:00:03 Пропуск "
+                                   "опросов: 2",
+                                   "3 07.12.2026 10:00:12 07.12.2026 10:00:18 0:00:06 Тревога: "
+                                   "минимум t, *С 10 5",
+                                   "4 07.12.2026 10:00:18 07.12.2026 10:00:21 0:00:03 Опрос "
+                                   "остановлен",
+                                   "Страница 1 из 2",
+                                   "Страница 2 из 2",
+                               };
+        QTest::newRow("en") << QLocale(QLocale::English, QLocale::UnitedStates)
+                            << QStringList{
+                                   "Период: 12/7/26 10:00:00 AM — 12/7/26 10:00:21 AM",
+                                   "t, *С 7 5 35 19.6 мин. 10 0:00:09 2",
+                                   "E, лк 6 1 12.35k 2543.1",
+                                   "3 12/7/26 10:00:12 AM 12/7/26 10:00:18 AM 0:00:06 Тревога: "
+                                   "минимум t, *С 10 5",
+                               };
+    }
+    void textHoldsTheFigures() {
+        QFETCH(QLocale, locale);
+        QFETCH(QStringList, expected);
+        RegionalSettings::setLocale(locale);
+        MeasurementLog log;
+        // 20 | 35 max | 25 | two missed | 5 min | 10 min | 19.9 | stop | 22.1
+        poll(log, start, 20, 512);
+        poll(log, start.addSecs(3), 35, 12345.6);
+        poll(log, start.addSecs(6), 25, 700);
+        log.markGap(start.addSecs(9));
+        log.markGap(start.addSecs(10));
+        poll(log, start.addSecs(12), 5, 800);
+        poll(log, start.addSecs(15), 10, 900);
+        poll(log, start.addSecs(18), 30.5f - 10.6f, 1);
+        log.events().runEnded(start.addSecs(18));
+        poll(log, start.addSecs(21), 22.1f);
+
+        QWidget window;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        QString reason;
+        QVERIFY2(
+            WriteReportPdf(MeasurementReport::build(log, source()), chartOf(&window), pdf, &reason),
+            qPrintable(reason));
+        const QStringList lines = layoutLines(pdf);
+        for (const QString& line : expected)
+            QVERIFY2(lines.filter(line).size() == 1,
+                     qPrintable(line + QStringLiteral("\n---\n") + lines.join(u'\n')));
+    }
+
+    // A month of polls every 3 s with 5000 alarms: every event once, in order, on pages
+    // numbered without a gap; the chart page after them holds no image; fonts embedded.
+    void monthPaginates() {
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        constexpr int Events = 5000;
+        int alarms = 0;
+        for (int p = 0; p < 30 * 28800; ++p) {
+            const bool alarm = p % 170 == 1 && alarms < Events;
+            alarms += alarm ? 1 : 0;
+            poll(log, start.addSecs(3 * p), alarm ? 31 : 20);
+        }
+        QCOMPARE(log.events().count(), qsizetype(Events));
+        QWidget window;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("month.pdf"));
+        QString reason;
+        QVERIFY2(
+            WriteReportPdf(MeasurementReport::build(log, source()), chartOf(&window), pdf, &reason),
+            qPrintable(reason));
+
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const auto pagesMatch = QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info);
+        QVERIFY2(pagesMatch.hasMatch(), qPrintable(info));
+        const int pages = pagesMatch.captured(1).toInt();
+        QVERIFY(pages > 50);
+
+        QList<int> numbers;
+        QList<int> pageNumbers;
+        static const QRegularExpression eventRow(
+            QStringLiteral("^(\\d+) \\d\\d\\.\\d\\d\\.\\d{4} "));
+        static const QRegularExpression footer(QStringLiteral("Страница (\\d+) из (\\d+)$"));
+        for (const QString& line : layoutLines(pdf)) {
+            if (const auto m = eventRow.match(line); m.hasMatch())
+                numbers << m.captured(1).toInt();
+            if (const auto m = footer.match(line); m.hasMatch()) {
+                pageNumbers << m.captured(1).toInt();
+                QCOMPARE(m.captured(2).toInt(), pages);
+            }
+        }
+        QCOMPARE(numbers.size(), Events);
+        for (int i = 0; i < Events; ++i)
+            QCOMPARE(numbers.at(i), i + 1);
+        QCOMPARE(pageNumbers.size(), pages);
+        for (int i = 0; i < pages; ++i)
+            QCOMPARE(pageNumbers.at(i), i + 1);
+
+        // pdfimages lists a header and a rule before any image.
+        const QString last = QString::number(pages);
+        const QStringList images =
+            run(QStringLiteral("pdfimages"), {"-list", "-f", last, "-l", last, pdf})
+                .split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(images.size(), 2);
+        const QStringList fonts =
+            run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!fonts.isEmpty());
+        for (const QString& font : fonts)
+            QVERIFY2(font.simplified().split(u' ').at(font.simplified().split(u' ').size() - 5) ==
+                         u"yes",
+                     qPrintable(font));
+    }
+};
+
+QTEST_MAIN(ReportPdf)
+#include "report_pdf.moc"
