@@ -12,6 +12,7 @@ constexpr qint64 SecondsPerDay = 86400;
 void MeasurementLog::append(int series, double value, const QDateTime& when) {
     const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
     append(series, value, local.date(), local.time().msecsSinceStartOfDay() / 1000);
+    m_events.pollLogged(when);
 }
 
 void MeasurementLog::append(int series, double value, const QDate& date, int secondOfDay) {
@@ -22,7 +23,6 @@ void MeasurementLog::append(int series, double value, const QDate& date, int sec
     const qint64 offset = std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min() + 1,
                                              std::numeric_limits<qint32>::max());
     m_series[index(series)].append(value, static_cast<qint32>(offset));
-    m_events.pollLogged(when);
 }
 
 void MeasurementLog::clear() {

@@ -23,7 +23,8 @@ public:
         append(seriesIndex(channel), value, when);
     }
     // The same with the poll's local date and second of the day given apart: a restored log
-    // takes its times this way, without a time-zone lookup per point.
+    // takes its times this way, without a time-zone lookup per point; its events are restored
+    // apart, so this tells them nothing.
     void append(int series, double value, const QDate& date, int secondOfDay);
     void clear();
 
