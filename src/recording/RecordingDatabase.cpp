@@ -19,12 +19,45 @@ namespace {
 
 const char* const Schema = R"(
 PRAGMA application_id = 1447644244;
-PRAGMA user_version = 1;
 CREATE TABLE poll(id INTEGER PRIMARY KEY, t INTEGER NOT NULL,
                   c1, c2, c3, c4, c5, c6, c7, c8, c9, c10);
 CREATE TABLE point_time(poll INTEGER NOT NULL, series INTEGER NOT NULL, t INTEGER NOT NULL);
 CREATE TABLE missed_poll(after_poll INTEGER NOT NULL, t INTEGER NOT NULL);
 )";
+
+// What schema 2 adds to schema 1.
+const char* const EventSchema = R"(
+CREATE TABLE event(idx INTEGER PRIMARY KEY, kind INTEGER NOT NULL, series INTEGER NOT NULL,
+                   side INTEGER NOT NULL, lim REAL, extreme REAL, missed INTEGER NOT NULL,
+                   began INTEGER NOT NULL, ended INTEGER);
+PRAGMA user_version = 2;
+)";
+
+const char* const UpsertEvent = "INSERT OR REPLACE INTO event VALUES(?,?,?,?,?,?,?,?,?)";
+
+// Event times to the millisecond, on the wall clock as the poll times are.
+qint64 wallMsecs(const QDateTime& when) {
+    const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
+    return wallSeconds(local) * 1000 + local.time().msec();
+}
+
+QDateTime wallMsecsDateTime(qint64 msecs) {
+    const qint64 seconds = msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
+    return wallDateTime(seconds).addMSecs(msecs - seconds * 1000);
+}
+
+// SQLite keeps a NaN as NULL.
+void bindDouble(sqlite3_stmt* st, int column, double value) {
+    if (std::isnan(value))
+        sqlite3_bind_null(st, column);
+    else
+        sqlite3_bind_double(st, column, value);
+}
+
+double columnDouble(sqlite3_stmt* st, int column) {
+    return sqlite3_column_type(st, column) == SQLITE_NULL ? std::nan("")
+                                                          : sqlite3_column_double(st, column);
+}
 
 // A Y as the log holds it: whole tenths where they carry it exactly (nearly always),
 // else the number itself; SQLite would turn a NaN into NULL, which means "no point".
@@ -79,7 +112,7 @@ RecordingDatabase::~RecordingDatabase() {
 }
 
 void RecordingDatabase::close() {
-    for (sqlite3_stmt** st : {&m_insertPoll, &m_insertTime, &m_insertMissed}) {
+    for (sqlite3_stmt** st : {&m_insertPoll, &m_insertTime, &m_insertMissed, &m_upsertEvent}) {
         sqlite3_finalize(*st);
         *st = nullptr;
     }
@@ -88,6 +121,7 @@ void RecordingDatabase::close() {
         m_db = nullptr;
     }
     m_lastPoll = 0;
+    m_version = 0;
 }
 
 bool RecordingDatabase::failWith(const QString& reason) {
@@ -141,8 +175,11 @@ bool RecordingDatabase::prepareStatements() {
         {&m_insertPoll, "INSERT INTO poll VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"},
         {&m_insertTime, "INSERT INTO point_time VALUES(?,?,?)"},
         {&m_insertMissed, "INSERT INTO missed_poll VALUES(?,?)"},
+        {&m_upsertEvent, UpsertEvent},
     };
     for (const auto& s : statements) {
+        if (s.st == &m_upsertEvent && m_version < 2)
+            break;
         if (sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.st, nullptr) !=
             SQLITE_OK)
             return false;
@@ -164,7 +201,8 @@ bool RecordingDatabase::create(const QString& path) {
     // The WAL journal lets a commit be one append and one sync; FULL syncs it at every
     // commit, so a poll that was written survives a power cut.
     if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec("BEGIN") ||
-        !exec(Schema) || !exec("COMMIT") || !prepareStatements()) {
+        !exec(Schema) || !exec(EventSchema) || !exec("COMMIT") ||
+        !queryInt("PRAGMA user_version", m_version) || !prepareStatements()) {
         close();
         return false;
     }
@@ -194,6 +232,7 @@ bool RecordingDatabase::open(const QString& path, bool check) {
         ok = failWith(QStringLiteral("это не запись журнала этой программы"));
     if (ok && version > SchemaVersion)
         ok = failWith(QStringLiteral("запись сделана более новой версией программы"));
+    m_version = version;
     if (ok && !prepareStatements())
         ok = failWith(QStringLiteral("это не запись журнала этой программы"));
     // Walking every leaf page of the polls finds a file cut short; a page damaged
@@ -213,15 +252,95 @@ bool RecordingDatabase::write(const std::function<bool()>& body) {
         return failWith(QStringLiteral("запись не открыта"));
     if (!exec("BEGIN"))
         return false;
-    if (body() && exec("COMMIT"))
+    const qint64 version = m_version;
+    if (upgrade() && body() && exec("COMMIT"))
         return true;
     const QString reason = m_reason;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_reason = reason;
+    if (m_version != version) {
+        sqlite3_finalize(m_upsertEvent);
+        m_upsertEvent = nullptr;
+        m_version = version;
+    }
     return false;
 }
 
-bool RecordingDatabase::append(const RecordedPoll& poll) {
+// A file of an older schema that is written to gets the newer tables in the same
+// transaction.
+bool RecordingDatabase::upgrade() {
+    if (m_version >= SchemaVersion)
+        return true;
+    if (!exec(EventSchema))
+        return false;
+    m_version = SchemaVersion;
+    const int rc = sqlite3_prepare_v3(m_db, UpsertEvent, -1, SQLITE_PREPARE_PERSISTENT,
+                                      &m_upsertEvent, nullptr);
+    return rc == SQLITE_OK || fail(rc);
+}
+
+bool RecordingDatabase::upsertEvents(const std::vector<RecordedEvent>& events) {
+    for (const RecordedEvent& r : events) {
+        const LogEvent& e = r.event;
+        sqlite3_stmt* st = m_upsertEvent;
+        sqlite3_reset(st);
+        sqlite3_bind_int64(st, 1, r.index);
+        sqlite3_bind_int(st, 2, e.kind);
+        sqlite3_bind_int(st, 3, e.series);
+        sqlite3_bind_int(st, 4, e.side);
+        bindDouble(st, 5, e.limit);
+        bindDouble(st, 6, e.extreme);
+        sqlite3_bind_int(st, 7, e.missedPolls);
+        sqlite3_bind_int64(st, 8, wallMsecs(e.start));
+        if (e.end.isValid())
+            sqlite3_bind_int64(st, 9, wallMsecs(e.end));
+        else
+            sqlite3_bind_null(st, 9);
+        const int rc = sqlite3_step(st);
+        if (rc != SQLITE_DONE)
+            return fail(rc);
+    }
+    return true;
+}
+
+bool RecordingDatabase::writeEvents(const std::vector<RecordedEvent>& events) {
+    return write([&] { return upsertEvents(events); });
+}
+
+bool RecordingDatabase::replaceEvents(const std::vector<RecordedEvent>& events) {
+    return write([&] { return exec("DELETE FROM event") && upsertEvents(events); });
+}
+
+bool RecordingDatabase::readEvents(std::vector<LogEvent>& events) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(
+        m_db,
+        "SELECT kind, series, side, lim, extreme, missed, began, ended FROM event ORDER BY idx", -1,
+        &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        rc = SQLITE_OK;
+        const int kind = sqlite3_column_int(st, 0);
+        const int side = sqlite3_column_int(st, 2);
+        if (kind < LogEvent::Alarm || kind > LogEvent::PollingStopped ||
+            side < LimitCrossing::None || side > LimitCrossing::Max)
+            continue; // not one this program writes
+        LogEvent e;
+        e.kind = static_cast<LogEvent::Kind>(kind);
+        e.series = sqlite3_column_int(st, 1);
+        e.side = static_cast<LimitCrossing::Side>(side);
+        e.limit = columnDouble(st, 3);
+        e.extreme = columnDouble(st, 4);
+        e.missedPolls = sqlite3_column_int(st, 5);
+        e.start = wallMsecsDateTime(sqlite3_column_int64(st, 6));
+        if (sqlite3_column_type(st, 7) != SQLITE_NULL)
+            e.end = wallMsecsDateTime(sqlite3_column_int64(st, 7));
+        events.push_back(e);
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE || fail(rc);
+}
+
+bool RecordingDatabase::append(const RecordedPoll& poll, const std::vector<RecordedEvent>& events) {
     const qint64 id = m_lastPoll + 1;
     const bool ok = write([&] {
         sqlite3_stmt* st = m_insertPoll;
@@ -249,27 +368,27 @@ bool RecordingDatabase::append(const RecordedPoll& poll) {
             if (rc != SQLITE_DONE)
                 return fail(rc);
         }
-        return true;
+        return upsertEvents(events);
     });
     if (ok)
         m_lastPoll = id;
     return ok;
 }
 
-bool RecordingDatabase::appendMissed(qint64 time) {
+bool RecordingDatabase::appendMissed(qint64 time, const std::vector<RecordedEvent>& events) {
     return write([&] {
         sqlite3_reset(m_insertMissed);
         sqlite3_bind_int64(m_insertMissed, 1, m_lastPoll);
         sqlite3_bind_int64(m_insertMissed, 2, time);
         const int rc = sqlite3_step(m_insertMissed);
-        return rc == SQLITE_DONE || fail(rc);
+        return (rc == SQLITE_DONE || fail(rc)) && upsertEvents(events);
     });
 }
 
 bool RecordingDatabase::clear() {
     const bool ok = write([&] {
         return exec("DELETE FROM poll") && exec("DELETE FROM point_time") &&
-               exec("DELETE FROM missed_poll");
+               exec("DELETE FROM missed_poll") && exec("DELETE FROM event");
     });
     if (ok)
         m_lastPoll = 0;
@@ -371,6 +490,23 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
     if (rc != SQLITE_DONE)
         return fail(rc);
     replayMissedUpTo(std::numeric_limits<qint64>::max());
+    // A file of schema 1 has no events: the log keeps those its missed polls made.
+    if (m_version >= 2) {
+        std::vector<LogEvent> events;
+        if (!readEvents(events))
+            return false;
+        log.events().restore(std::move(events));
+    }
+    Summary summary;
+    if (!summarize(summary))
+        return false;
+    // The program that wrote the file ended without closing what was still going on: at
+    // the last time the file knows, which an event may hold to the millisecond.
+    QDateTime last = local(summary.last);
+    for (const LogEvent& e : log.events().all())
+        last = std::max({last, e.start, e.end.isValid() ? e.end : e.start});
+    if (summary.polls > 0 || summary.missed > 0 || log.events().count() > 0)
+        log.events().runEnded(last);
     if (progress)
         progress(1.0);
     return true;

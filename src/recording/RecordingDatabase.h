@@ -1,10 +1,12 @@
 #pragma once
 
+#include "RecordedEvent.h"
 #include "RecordedPoll.h"
 
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,10 +19,12 @@ class MeasurementLog;
 // Series1..Series10 in whole tenths, NULL where the poll gave that series no point);
 // point_time for the rare point whose second differs from its poll's; missed_poll for a
 // poll that logged nothing while the run went on, after the poll of id after_poll.
-// Further tables (events, for instance) come with a higher user_version.
+// Schema 2 adds event: the log's events by their index in its list, times in wall-clock
+// milliseconds, end NULL while the event lasts. A file of schema 1 is read as it is and
+// gets the table at its first write.
 class RecordingDatabase {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
     // Marks the file as this program's recording ("VILT"), so a foreign database with
     // a similar layout is never taken for one.
     static constexpr int ApplicationId = 0x56494C54;
@@ -46,13 +50,18 @@ public:
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
-    bool append(const RecordedPoll& poll);
-    bool appendMissed(qint64 time);
+    // A poll or a missed poll together with the events it added or changed.
+    bool append(const RecordedPoll& poll, const std::vector<RecordedEvent>& events = {});
+    bool appendMissed(qint64 time, const std::vector<RecordedEvent>& events = {});
+    bool writeEvents(const std::vector<RecordedEvent>& events);
+    // The log's whole list of events in place of the recorded one.
+    bool replaceEvents(const std::vector<RecordedEvent>& events);
     bool clear();
 
     bool summarize(Summary& summary);
     // Replays the polls and missed polls, in their order, into an empty log, telling the
-    // progress from 0 to 1. A failure leaves the log half filled: hand it one of its own.
+    // progress from 0 to 1, then gives it the events, those left open ended at the last
+    // poll. A failure leaves the log half filled: hand it one of its own.
     bool readInto(MeasurementLog& log, const std::function<void(double)>& progress);
 
     // Why the last call failed, in the user's words (Russian).
@@ -65,11 +74,16 @@ private:
     bool prepareStatements();
     bool queryInt(const char* sql, qint64& value);
     bool write(const std::function<bool()>& body);
+    bool upgrade();
+    bool upsertEvents(const std::vector<RecordedEvent>& events);
+    bool readEvents(std::vector<LogEvent>& events);
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_insertPoll = nullptr;
     sqlite3_stmt* m_insertTime = nullptr;
     sqlite3_stmt* m_insertMissed = nullptr;
+    sqlite3_stmt* m_upsertEvent = nullptr; // prepared once the table exists
+    qint64 m_version = 0;
     qint64 m_lastPoll = 0; // id of the newest poll
     QString m_reason;
 };

@@ -7,6 +7,7 @@
 #include <QLockFile>
 
 #include <filesystem>
+#include <utility>
 
 RecordingWriter::RecordingWriter(QString folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_db(std::make_unique<RecordingDatabase>()) {
@@ -14,7 +15,7 @@ RecordingWriter::RecordingWriter(QString folder, QObject* parent)
 }
 
 RecordingWriter::~RecordingWriter() {
-    push({Job::Quit, {}, {}});
+    push({Job::Quit, {}, {}, {}});
     m_thread.join();
 }
 
@@ -27,17 +28,37 @@ void RecordingWriter::push(Job job) {
 }
 
 void RecordingWriter::record(const RecordedPoll& poll) {
-    push({Job::Poll, poll, {}});
+    push({Job::Poll, poll, {}, std::exchange(m_pendingEvents, {})});
 }
 
 void RecordingWriter::recordMissed(qint64 wallTime) {
     RecordedPoll at;
     at.time = wallTime;
-    push({Job::Missed, at, {}});
+    push({Job::Missed, at, {}, std::exchange(m_pendingEvents, {})});
+}
+
+void RecordingWriter::recordEvent(qsizetype index, const LogEvent& event) {
+    if (m_pendingEvents.empty())
+        QMetaObject::invokeMethod(this, &RecordingWriter::flushEvents, Qt::QueuedConnection);
+    m_pendingEvents.push_back({index, event});
+}
+
+void RecordingWriter::flushEvents() {
+    if (!m_pendingEvents.empty())
+        push({Job::Events, {}, {}, std::exchange(m_pendingEvents, {})});
+}
+
+void RecordingWriter::replaceEvents(const std::vector<LogEvent>& events) {
+    m_pendingEvents.clear();
+    Job job{Job::AllEvents, {}, {}, {}};
+    for (std::size_t i = 0; i < events.size(); ++i)
+        job.events.push_back({static_cast<qsizetype>(i), events[i]});
+    push(std::move(job));
 }
 
 void RecordingWriter::clear() {
-    push({Job::Clear, {}, {}});
+    m_pendingEvents.clear();
+    push({Job::Clear, {}, {}, {}});
 }
 
 void RecordingWriter::adopt(const QString& path, std::unique_ptr<QLockFile> lock) {
@@ -45,11 +66,11 @@ void RecordingWriter::adopt(const QString& path, std::unique_ptr<QLockFile> lock
         std::lock_guard<std::mutex> guard(m_mutex);
         m_adoptedLock = std::move(lock);
     }
-    push({Job::Adopt, {}, path});
+    push({Job::Adopt, {}, path, {}});
 }
 
 void RecordingWriter::discard() {
-    push({Job::Discard, {}, {}});
+    push({Job::Discard, {}, {}, {}});
     waitUntilWritten();
 }
 
@@ -90,13 +111,25 @@ void RecordingWriter::run() {
 void RecordingWriter::perform(Job& job) {
     switch (job.kind) {
     case Job::Poll:
-        if (!m_stopped && ensureOpen() && !m_db->append(job.poll))
+        if (!m_stopped && ensureOpen() && !m_db->append(job.poll, job.events))
             stopRecording(m_db->reason());
         break;
     case Job::Missed:
-        if (!m_stopped && ensureOpen() && !m_db->appendMissed(job.poll.time))
+        if (!m_stopped && ensureOpen() && !m_db->appendMissed(job.poll.time, job.events))
             stopRecording(m_db->reason());
         break;
+    case Job::Events:
+        if (!m_stopped && ensureOpen() && !m_db->writeEvents(job.events))
+            stopRecording(m_db->reason());
+        break;
+    case Job::AllEvents: {
+        // An empty list makes no file of its own.
+        if (m_stopped || (job.events.empty() && !m_db->isOpen()))
+            break;
+        if (ensureOpen() && !m_db->replaceEvents(job.events))
+            stopRecording(m_db->reason());
+        break;
+    }
     case Job::Clear:
         if (m_stopped) {
             // What the failed file held is cleared from the log too: start afresh.

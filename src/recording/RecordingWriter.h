@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordedEvent.h"
 #include "RecordedPoll.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class QLockFile;
 class RecordingDatabase;
@@ -28,8 +30,14 @@ public:
     // Stops the thread after what is queued; the file stays (discard() removes it).
     ~RecordingWriter() override;
 
+    // A poll or missed poll, with the events changed since the last one written.
     void record(const RecordedPoll& poll);
     void recordMissed(qint64 wallTime);
+    // An event added or changed: written with the poll that changed it, or on its own once
+    // the window's thread is idle again (the end of a run closes events between polls).
+    void recordEvent(qsizetype index, const LogEvent& event);
+    // The log's list of events was replaced (cleared, restored): the file takes all of it.
+    void replaceEvents(const std::vector<LogEvent>& events);
     // Empties the recording with the log; a stopped recording starts afresh.
     void clear();
     // Continues a recording restored into the log, whose lock the caller holds.
@@ -48,11 +56,13 @@ signals:
 
 private:
     struct Job {
-        enum Kind { Poll, Missed, Clear, Adopt, Discard, Quit } kind = Quit;
+        enum Kind { Poll, Missed, Events, AllEvents, Clear, Adopt, Discard, Quit } kind = Quit;
         RecordedPoll poll;
         QString path;
+        std::vector<RecordedEvent> events;
     };
     void push(Job job);
+    void flushEvents();
     void run();
     void perform(Job& job);
     bool ensureOpen();
@@ -62,7 +72,8 @@ private:
     const QString m_folder;
     std::unique_ptr<RecordingDatabase> m_db; // the thread's own
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLockFile> m_adoptedLock; // handed over, taken by the thread
+    std::unique_ptr<QLockFile> m_adoptedLock;   // handed over, taken by the thread
+    std::vector<RecordedEvent> m_pendingEvents; // the window thread's, not yet queued
     QString m_path;
     std::atomic<bool> m_stopped{false};
 

@@ -93,6 +93,14 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     m_export = new ExportJob(this);
     m_recording = new RecordingWriter(RecordingFolder::path(), this);
     connect(m_recording, &RecordingWriter::stopped, this, &TFMain::recordingStopped);
+    // The events go to the recording with the log; the observer stays with Log when a
+    // restored log is put in its place.
+    Log.events().addObserver([this](qsizetype index) {
+        if (index < 0)
+            m_recording->replaceEvents(Log.events().all());
+        else
+            m_recording->recordEvent(index, Log.events().at(index));
+    });
     connect(this, &TFMain::exportFinished, this, [this](bool ok) {
         if (ok)
             m_pollsSaved = m_pollsAtExport;

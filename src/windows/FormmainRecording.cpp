@@ -125,12 +125,13 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
         return false;
     }
 
+    // New polls go on in the same file, which this instance now holds; adopted first, so
+    // that the restored events (the open ones now ended) are written to it.
+    m_recording->adopt(path, std::move(lock));
     Log = std::move(*restored);
     restored.reset();
     m_pollsLogged = polls;
     m_pollsSaved = 0;
-    // New polls go on in the same file, which this instance now holds.
-    m_recording->adopt(path, std::move(lock));
     RecordingNote->hide();
 
     // Until detection names the series the time axis follows, the longest one leads.

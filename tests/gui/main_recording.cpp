@@ -44,21 +44,39 @@ class MainRecording : public QObject {
         QDir().mkpath(m_forms->state.recordings());
         return QDir(m_forms->state.recordings()).filePath(name);
     }
+    static QDateTime at(int second) { return QDateTime(QDate(2026, 12, 1), QTime(12, 0, second)); }
+    // The events of deadRecording() once restored: an alarm left open, ended at the last
+    // poll, and the missed poll's gap.
+    static std::vector<LogEvent> deadEvents() {
+        LogEvent alarm{LogEvent::Alarm, 0, LimitCrossing::Min, 0, -3.4, 0, at(3), at(9)};
+        LogEvent gap{LogEvent::MissedPolls, -1, LimitCrossing::None, 0, 0, 1, at(6), at(9)};
+        return {alarm, gap};
+    }
     // A recording left by a dead program: the second poll has a point a second late and
     // a missed poll after it; the last has no RH and a Y beyond whole tenths.
     QString deadRecording(const QString& name = DeadName) {
         const QString path = inState(name);
-        const qint64 t0 = wallSeconds(QDateTime(QDate(2026, 12, 1), QTime(12, 0, 0)));
+        const qint64 t0 = wallSeconds(at(0));
         RecordedPoll a, b, c;
         a.add(0, 20.1, t0);
         a.add(1, 45, t0);
         b.add(0, -3.4, t0 + 3);
         b.add(1, 46, t0 + 4);
         c.add(0, 3.0e8, t0 + 9);
+        auto [alarm, gap] = std::pair(deadEvents()[0], deadEvents()[1]);
+        alarm.end = QDateTime();
+        LogEvent gapOpen = gap;
+        gapOpen.end = QDateTime();
         RecordingDatabase db;
-        const bool ok = db.create(path) && db.append(a) && db.append(b) &&
-                        db.appendMissed(t0 + 6) && db.append(c);
+        const bool ok = db.create(path) && db.append(a) && db.append(b, {{0, alarm}}) &&
+                        db.appendMissed(t0 + 6, {{1, gapOpen}}) && db.append(c, {{1, gap}});
         return ok ? path : QString();
+    }
+    static std::vector<LogEvent> readBack(const QString& path) {
+        RecordingDatabase db;
+        MeasurementLog log;
+        return db.open(path, true) && db.readInto(log, {}) ? log.events().all()
+                                                           : std::vector<LogEvent>{};
     }
 
 private slots:
@@ -121,16 +139,23 @@ private slots:
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<bool>("restored");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("restore") << QStringList{"Восстановить"} << true << true;
-        QTest::newRow("keep") << QStringList{"Оставить на потом"} << false << true;
-        QTest::newRow("delete") << QStringList{"Удалить…", "Удалить"} << false << false;
-        QTest::newRow("delete, then not") << QStringList{"Удалить…", "Не удалять"} << false << true;
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("restore") << QStringList{"Восстановить"} << true << true << "";
+        // A file of the first schema: no events but the gap its missed poll makes.
+        QTest::newRow("restore, schema 1") << QStringList{"Восстановить"} << true << true
+                                           << "DROP TABLE event; PRAGMA user_version = 1";
+        QTest::newRow("keep") << QStringList{"Оставить на потом"} << false << true << "";
+        QTest::newRow("delete") << QStringList{"Удалить…", "Удалить"} << false << false << "";
+        QTest::newRow("delete, then not")
+            << QStringList{"Удалить…", "Не удалять"} << false << true << "";
     }
     void offer() {
         QFETCH(QStringList, answers);
         QFETCH(bool, restored);
         QFETCH(bool, kept);
+        QFETCH(QString, sql);
         const QString path = deadRecording();
+        execSql(path, sql.toUtf8().constData());
         // A second instance still running: its recording is neither offered nor touched.
         const QString live = deadRecording(QStringLiteral("log-20261201-130000-999998.db"));
         auto liveLock = RecordingFolder::lockFor(live);
@@ -155,7 +180,9 @@ private slots:
                  std::vector<QDateTime>{QDateTime(QDate(2026, 12, 1), QTime(12, 0, 6))});
         QVERIFY(log.gapBefore(0, 2) && !log.gapBefore(0, 1));
         QCOMPARE(FMain->unsavedPolls(), qsizetype(3));
-        // A new run appends to the restored log and to the same file.
+        QCOMPARE(log.events().all(), sql.isEmpty() ? deadEvents() : std::vector{deadEvents()[1]});
+        // A new run appends to the restored log and to the same file, its events too (the
+        // stop the dead program left now ends), to a file of either schema.
         poll(1);
         FMain->recording()->waitUntilWritten();
         QCOMPARE(FMain->recording()->path(), path);
@@ -163,6 +190,11 @@ private slots:
         RecordingDatabase::Summary summary;
         QVERIFY(db.open(path, true) && db.summarize(summary));
         QCOMPARE(summary.polls, qint64(4));
+        QCOMPARE(readBack(path), log.events().all());
+        // "Очистить" empties the file's events with the log's.
+        FMain->ButtonClearClick();
+        FMain->recording()->waitUntilWritten();
+        QCOMPARE(readBack(path), std::vector<LogEvent>{});
     }
 
     // A file of these bytes, or one of our recordings (ours) or a new database, changed by
@@ -184,7 +216,7 @@ private slots:
         QTest::newRow("foreign SQLite file")
             << QByteArray() << false << "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1)" << 0
             << "это не запись журнала этой программы";
-        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 2" << 0
+        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 3" << 0
                                       << "запись сделана более новой версией программы";
     }
     void damaged() {
