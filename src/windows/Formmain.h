@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QMainWindow>
-#include <QSharedPointer>
 
 #include <array>
 #include <cstdint>
@@ -25,10 +24,9 @@ class TFHelp;
 class TFLogo;
 class TFOptions;
 class TFStat;
-class ChartMouse;
 class ExportJob;
+class LogChart;
 class LogGraph;
-class TimeLabelTicker;
 class ColourSwatch;
 struct PollReading;
 
@@ -197,8 +195,6 @@ private:
     void followNewestPoints();
     // Gives a view the user zoomed or panned back to following the newest points.
     void endViewHold();
-    void viewHeldChanged(bool held);
-    void placeViewHeldNote();
     void ExportToWorkbook(const QString& fileName);
     // Makes printer the one that printing and the setup dialog use.
     void usePrinter(std::unique_ptr<QPrinter> printer);
@@ -211,7 +207,8 @@ private:
     TFLogo* m_logo = nullptr;
     TFHelp* m_help = nullptr;
     ExportJob* m_export = nullptr;
-    QSharedPointer<TimeLabelTicker> m_timeTicker;
-    ChartMouse* m_chartMouse = nullptr;
-    QLabel* m_viewHeldNote = nullptr; // says that polls no longer move the held view
+    LogChart* m_chart = nullptr;
+    // The instrument found by the search did not answer detection; the search's own texts
+    // do not cover that until it finds one again.
+    bool m_detectionFailed = false;
 };
