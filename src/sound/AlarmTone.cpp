@@ -16,10 +16,9 @@ constexpr int LeaveWaitMs = 500;
 QThread* runningSoundThread = nullptr;
 
 void stopSoundThread() {
-    QThread* thread = std::exchange(runningSoundThread, nullptr);
-    thread->quit();
-    if (thread->wait(LeaveWaitMs))
-        delete thread;
+    runningSoundThread->quit();
+    if (runningSoundThread->wait(LeaveWaitMs))
+        delete std::exchange(runningSoundThread, nullptr);
 }
 
 // The program's one thread for audio output. Qt's sound server connection is made once
