@@ -3,6 +3,7 @@
 // zoomed to the newest 100 points, a replot of the whole log zoomed out, and the point
 // readout's lookup under the pointer in both views.
 // Give a file name ending in .png to also save the chart, zoomed in and out.
+// --gap-every N marks a missed poll before every N-th poll, so the lines break there.
 #include "chart/LogGraph.h"
 #include "chart/PointReadout.h"
 #include "measurement/Channel.h"
@@ -98,6 +99,12 @@ std::vector<double> replots(QCustomPlot& plot, double lower, double upper) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    qsizetype gapEvery = 0;
+    if (arguments.size() > 1 && arguments[0] == QLatin1String("--gap-every")) {
+        gapEvery = arguments[1].toLongLong();
+        arguments = arguments.mid(2);
+    }
 
     MeasurementLog log;
     QCustomPlot plot;
@@ -138,6 +145,8 @@ int main(int argc, char** argv) {
     fill.start();
     for (qsizetype p = 0; p < Points; ++p) {
         const QDateTime& when = times[static_cast<std::size_t>(p) % times.size()];
+        if (gapEvery > 0 && p > 0 && p % gapEvery == 0)
+            log.markGap(when);
         for (int s : Fed)
             log.append(s, walks[s].next(), when);
     }
@@ -149,7 +158,8 @@ int main(int argc, char** argv) {
     const long heapAfter = heapBytes();
     const double logged = 8.0 * static_cast<double>(Points);
 
-    std::printf("points logged: %.0f (8 series x %lld)\n", logged, static_cast<long long>(Points));
+    std::printf("points logged: %.0f (8 series x %lld), missed polls %zu\n", logged,
+                static_cast<long long>(Points), log.missedPolls().size());
     std::printf("fill time: %.1f ms (%.1f ns per point)\n", fillMs, fillMs * 1e6 / logged);
     std::printf("memory per logged point, log and chart: RSS %.2f bytes, heap %.2f bytes\n",
                 static_cast<double>(rssAfter - rssBefore) / logged,
@@ -249,8 +259,8 @@ int main(int argc, char** argv) {
                     what, median(with), median(without));
     }
 
-    if (argc > 1) {
-        const QString name = QString::fromLocal8Bit(argv[1]);
+    if (!arguments.isEmpty()) {
+        const QString name = arguments[0];
         plot.xAxis->setRange(n - 101, n - 1);
         plot.replot();
         plot.grab().save(name);

@@ -163,9 +163,17 @@ void LogGraph::drawPolyline(QCPPainter* painter, const std::vector<QPointF>& poi
 void LogGraph::drawLine(QCPPainter* painter, const IndexRange& r) const {
     const LogSeries& s = m_log.series(m_series);
     const bool keysHorizontal = mKeyAxis->orientation() == Qt::Horizontal;
+    // A missed poll breaks the line: the points on either side are not joined.
+    const std::vector<qsizetype>& gaps = m_log.gapIndexes(m_series);
+    auto gap = std::upper_bound(gaps.begin(), gaps.end(), r.first);
     std::vector<QPointF> points;
     points.reserve(static_cast<std::size_t>(r.last - r.first + 1));
     for (qsizetype i = r.first; i <= r.last; ++i) {
+        if (gap != gaps.end() && *gap == i) {
+            drawPolyline(painter, points);
+            points.clear();
+            ++gap;
+        }
         const double v = s.y(i);
         if (std::isnan(v))
             continue;
@@ -185,6 +193,12 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         return keysHorizontal ? QPointF(k, v) : QPointF(v, k);
     };
 
+    // A column's line stops at the first missed poll in it and the points after that
+    // start a new line, in the same pixel column. Further gaps inside that column would
+    // not show: they are passed over, so a column costs a few lines however many polls
+    // it missed.
+    const std::vector<qsizetype>& gaps = m_log.gapIndexes(m_series);
+    auto gap = std::upper_bound(gaps.begin(), gaps.end(), r.first);
     std::vector<QPointF> points;
     const double columns = std::fabs(step) * static_cast<double>(r.last - r.first + 1) + 2;
     points.reserve(static_cast<std::size_t>(4 * columns));
@@ -194,7 +208,13 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
         const double column = std::floor(origin + static_cast<double>(begin) * step);
         const double next = step > 0 ? std::ceil((column + 1 - origin) / step)
                                      : std::floor((column - origin) / step) + 1;
-        const qsizetype end = indexWithin(next, begin + 1, r.last + 1);
+        const qsizetype columnEnd = indexWithin(next, begin + 1, r.last + 1);
+        qsizetype end = columnEnd;
+        const bool breaks = gap != gaps.end() && *gap <= columnEnd;
+        if (breaks) {
+            end = *gap;
+            gap = std::lower_bound(std::next(gap), gaps.end(), columnEnd);
+        }
         double lo = 0;
         double hi = 0;
         s.rangeMinMax(begin, end, lo, hi);
@@ -208,6 +228,10 @@ void LogGraph::drawColumns(QCPPainter* painter, const IndexRange& r) const {
                 points.push_back(at(k, valuePixel(hi)));
                 points.push_back(at(k, valuePixel(std::isnan(last) ? hi : last)));
             }
+        }
+        if (breaks) {
+            drawPolyline(painter, points);
+            points.clear();
         }
         begin = end;
     }

@@ -79,8 +79,13 @@ std::optional<HeadRow> FindHead(std::int8_t headCode) {
 }
 
 DetectionReply QueryConfiguration(int portNumber) {
+    PortSession session(portNumber);
+    return QueryOpenPort();
+}
+
+DetectionReply QueryOpenPort() {
     DetectionReply reply;
-    PortSession session(portNumber, commandBytes(1));
+    PlanExchange(commandBytes(1));
     if (!SendCommand(CmdModel))
         return reply;
     const auto model = ReceiveByte();

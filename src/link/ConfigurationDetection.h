@@ -44,3 +44,5 @@ struct DetectionReply {
 // The model query and, for the model with heads, the head query, on port n.
 // Opens and closes the port itself; no probe precedes the queries.
 DetectionReply QueryConfiguration(int portNumber);
+// The same queries on the port already open, as part of the exchange under way.
+DetectionReply QueryOpenPort();

@@ -99,11 +99,15 @@ bool ProbeInstrument();
 // Closes the port when an exchange leaves its scope, on every path.
 class PortSession {
 public:
-    explicit PortSession(int n, int plannedBytes = 0) {
-        OpenPort(n);
+    explicit PortSession(int n, int plannedBytes = 0) : m_opened(OpenPort(n)) {
         PlanExchange(plannedBytes);
     }
     ~PortSession() { ClosePort(); }
+    // Whether the device opened: a port that did not is gone, not merely silent.
+    bool opened() const { return m_opened; }
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;
+
+private:
+    bool m_opened;
 };

@@ -28,6 +28,10 @@ public:
     void markGap(const QDateTime& when);
     // Whether a gap lies between point i - 1 and point i of a series.
     bool gapBefore(int series, qsizetype i) const;
+    // The indexes of a series' points that follow a gap, ascending.
+    const std::vector<qsizetype>& gapIndexes(int series) const {
+        return m_gapsBefore[index(series)];
+    }
     // The missed polls since start or the last clearing, oldest first.
     const std::vector<QDateTime>& missedPolls() const { return m_missed; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/RelinkSearch.h"
 #include "measurement/Channel.h"
 #include "measurement/MeasurementLog.h"
 
@@ -186,6 +187,18 @@ private:
     QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
     void endRunWithoutAnswer();
+    // A new run starts: from its newest points, with no missed poll yet.
+    void beginRun();
+    // With "Продолжать опрос при сбоях связи" checked a poll that brought nothing leaves
+    // a gap and the run goes on; otherwise it ends the run.
+    bool ridesOutLinkFaults() const;
+    // A poll without a whole answer in time; portGone: its port could not be opened.
+    void missedPoll(bool portGone);
+    // Marks the missed poll in the log.
+    void logMissedPoll();
+    // A tick while the port is gone: one step of looking for the instrument again.
+    void lookForLostInstrument();
+    void endRunWithOtherInstrument(const RelinkSearch::Answer& answer);
     void showMeasured(Channel c, float accepted);
     void showOptical(Channel c, float mantissa, float rangeCode);
     void testLimits(Channel c, float value);
@@ -211,4 +224,7 @@ private:
     // The instrument found by the search did not answer detection; the search's own texts
     // do not cover that until it finds one again.
     bool m_detectionFailed = false;
+    int m_missedPolls = 0;   // of the run under way
+    bool m_portLost = false; // its port went away: ticks look for the instrument
+    RelinkSearch m_relink;
 };

@@ -188,7 +188,7 @@ void TFMain::ButtonStartStopClick() {
                     setPanelText(3, QStringLiteral("Соединение прошло успешно"));
             }
             if (answered) {
-                endViewHold(); // a new run is watched from its newest points
+                beginRun();
                 TimerInterval->start();
                 ButtonStartStop->setText(QStringLiteral("Стоп"));
                 setPanelText(3, QStringLiteral("Чтение каналов"));
@@ -213,7 +213,7 @@ void TFMain::ButtonStartStopClick() {
         if (ProbeInstrument()) {
             setPanelText(3,
                          QStringLiteral("Соединение прошло успешно, ожидание начала измерений "));
-            endViewHold();
+            beginRun();
             TimerPeriod->start();
             ButtonStartStop->setText(QStringLiteral("Стоп"));
         } else {

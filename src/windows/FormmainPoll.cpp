@@ -87,17 +87,23 @@ LimitControls limitControls(const TFOptions* options, Channel c) {
 } // namespace
 
 void TFMain::PollInstrument() {
+    if (m_portLost) {
+        lookForLostInstrument();
+        return;
+    }
     PollReading r;
     bool complete = false;
+    bool opened = false;
     {
         PortSession session(ComPort.PortNumber, pollBytes(ModelCode));
+        opened = session.opened();
         if (ProbeInstrument()) {
             setPanelText(3, QStringLiteral("Чтение данных ..."));
             complete = readBlocks(r, ModelCode);
         }
     } // the port is closed before anything is shown
     if (!complete) {
-        endRunWithoutAnswer();
+        missedPoll(!opened);
         return;
     }
     applyHeadRules(r, ModelCode, HeadCode);
@@ -163,6 +169,10 @@ void TFMain::testLimits(Channel c, float value) {
     pal.setColor(QPalette::Base,
                  alarm ? QColor(0xFF, 0x00, 0x00) : QApplication::palette().color(QPalette::Base));
     box->setPalette(pal);
+}
+
+void TFMain::logMissedPoll() {
+    Log.markGap(now());
 }
 
 void TFMain::addPoint(int seriesIndex, double y) {

@@ -81,7 +81,8 @@ TFOptions::TFOptions(QWidget* parent)
     f.setStyleHint(QFont::SansSerif);
     f.setPointSize(8);
     setFont(f);
-    setFixedSize(595, 343);
+    // 22 px taller than the established form: the link-fault option has a row of its own.
+    setFixedSize(595, 365);
 
     buildSeriesGroup();
     buildTimerGroup();
@@ -90,7 +91,7 @@ TFOptions::TFOptions(QWidget* parent)
     buildIntervalGroup();
 
     ButtonClose = new QPushButton(QStringLiteral("Закрыть"), this);
-    ButtonClose->setGeometry(2, 316, 287, 25);
+    ButtonClose->setGeometry(2, 338, 287, 25);
 
     nameControls();
     nameForScreenReaders();
@@ -113,6 +114,7 @@ void TFOptions::nameControls() {
         {"CheckBoxTimer", CheckBoxTimer},   {"TrackBarYMax", TrackBarYMax},
         {"TrackBarYMin", TrackBarYMin},     {"TrackBarXKol", TrackBarXKol},
         {"TrackBarInterv", TrackBarInterv}, {"ButtonClose", ButtonClose},
+        {"LabelInterv", LabelInterv},       {"CheckBoxLinkFaults", CheckBoxLinkFaults},
     };
     for (const auto& [name, widget] : named)
         widget->setObjectName(QLatin1String(name));
@@ -181,16 +183,17 @@ void TFOptions::buildSeriesGroup() {
 
 void TFOptions::buildTimerGroup() {
     GroupBoxTimer = new QGroupBox(QStringLiteral("Таймер"), this);
-    GroupBoxTimer->setGeometry(2, 236, 287, 73);
+    GroupBoxTimer->setGeometry(2, 236, 287, 95);
     QWidget* g = GroupBoxTimer;
-    // Everything 4 px below its nominal place, clear of the frame's top line.
-    CheckBoxTimer = checkBox(g, QStringLiteral("Вкл./Выкл."), QRect(8, 36, 97, 17), false, true);
-    label(g, QStringLiteral("Начало измерений"), 128, 24);
+    // Everything 4 px below its nominal place, clear of the frame's top line, and the
+    // whole 11 px lower, in the middle of the group that grew with the window.
+    CheckBoxTimer = checkBox(g, QStringLiteral("Вкл./Выкл."), QRect(8, 47, 97, 17), false, true);
+    label(g, QStringLiteral("Начало измерений"), 128, 35);
     MaskEditTimeN = new MaskedTimeEdit(g);
-    MaskEditTimeN->setGeometry(245, 20, 35, 21);
-    label(g, QStringLiteral("Конец измерений"), 128, 52);
+    MaskEditTimeN->setGeometry(245, 31, 35, 21);
+    label(g, QStringLiteral("Конец измерений"), 128, 63);
     MaskEditTimeK = new MaskedTimeEdit(g);
-    MaskEditTimeK->setGeometry(245, 48, 35, 21);
+    MaskEditTimeK->setGeometry(245, 59, 35, 21);
     MaskEditTimeN->setFont(condensed(MaskEditTimeN));
     MaskEditTimeK->setFont(condensed(MaskEditTimeK));
 }
@@ -255,7 +258,7 @@ void TFOptions::buildScaleGroup() {
 
 void TFOptions::buildIntervalGroup() {
     GroupBoxInterval = new QGroupBox(QStringLiteral("Интервал"), this);
-    GroupBoxInterval->setGeometry(296, 284, 297, 57);
+    GroupBoxInterval->setGeometry(296, 284, 297, 79);
     QWidget* g = GroupBoxInterval;
     // The caption below the frame's top line, the bar and its end labels below it.
     LabelInterv = new QLabel(QStringLiteral("Интервал измерений, 3 сек."), g);
@@ -263,6 +266,9 @@ void TFOptions::buildIntervalGroup() {
     label(g, QStringLiteral("3"), 10, 37);
     TrackBarInterv = trackBar(g, QRect(24, 32, 240, 22), 3, 600, 3, 9, QSlider::TicksBelow);
     label(g, QStringLiteral("600"), 268, 37);
+    // How a run meets a missed poll belongs with how often it polls.
+    CheckBoxLinkFaults = checkBox(g, QStringLiteral("Продолжать опрос при сбоях связи"),
+                                  QRect(8, 57, 281, 17), false, true);
 }
 
 void TFOptions::connectHandlers() {

@@ -47,6 +47,9 @@ public:
     QGroupBox* GroupBoxInterval = nullptr;
     QSlider* TrackBarInterv = nullptr;
     QLabel* LabelInterv = nullptr;
+    // "Продолжать опрос при сбоях связи": a missed poll leaves a gap in the log instead of
+    // ending the run, and a port that went away is looked for again.
+    QCheckBox* CheckBoxLinkFaults = nullptr;
 
     // "Критические уровни".
     QGroupBox* GroupBoxLimits = nullptr;

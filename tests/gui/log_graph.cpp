@@ -134,6 +134,29 @@ private slots:
         }
     }
 
+    // A missed poll between 10s and 90s: no line joins them across the gap, zoomed in or
+    // out, while the lines on either side stay.
+    void gapBreaksTheLine_data() {
+        QTest::addColumn<int>("points");
+        QTest::newRow("line") << 5;
+        QTest::newRow("columns") << 200001;
+    }
+    void gapBreaksTheLine() {
+        QFETCH(int, points);
+        Chart c;
+        const int gap = points / 2 + 1;
+        for (int i = 0; i < points; ++i) {
+            if (i == gap)
+                c.log.markGap(noon);
+            c.log.append(Channel::E, i < gap ? 10 : 90, noon);
+        }
+        c.plot.xAxis->setRange(-1, points);
+        const QImage image = c.render();
+        QVERIFY(!Chart::near(image, c.pixel(gap - 0.5, 50), Line));
+        QVERIFY(Chart::near(image, c.pixel(gap / 2.0, 10), Line));
+        QVERIFY(Chart::near(image, c.pixel((gap + points - 1) / 2.0, 90), Line));
+    }
+
     void onlyTheVisiblePointsAreDrawn() {
         Chart c;
         for (int i = 0; i < 1000; ++i)

@@ -88,13 +88,13 @@ private slots:
 
     void otherStartStates() {
         QCOMPARE(o->windowTitle(), QString("Настройки"));
-        QCOMPARE(o->size(), QSize(595, 343));
+        QCOMPARE(o->size(), QSize(595, 365));
         QCOMPARE(o->GroupBoxSeries->geometry(), QRect(2, 4, 287, 229));
-        QCOMPARE(o->GroupBoxTimer->geometry(), QRect(2, 236, 287, 73));
+        QCOMPARE(o->GroupBoxTimer->geometry(), QRect(2, 236, 287, 95));
         QCOMPARE(o->GroupBoxLimits->geometry(), QRect(296, 4, 297, 145));
         QCOMPARE(o->GroupBoxScale->geometry(), QRect(296, 152, 297, 129));
-        QCOMPARE(o->GroupBoxInterval->geometry(), QRect(296, 284, 297, 57));
-        QCOMPARE(o->ButtonClose->geometry(), QRect(2, 316, 287, 25));
+        QCOMPARE(o->GroupBoxInterval->geometry(), QRect(296, 284, 297, 79));
+        QCOMPARE(o->ButtonClose->geometry(), QRect(2, 338, 287, 25));
 
         for (QCheckBox* box : {o->CheckBoxT, o->CheckBoxRH, o->CheckBoxV, o->CheckBoxE,
                                o->CheckBoxL, o->CheckBoxUV}) {
@@ -108,6 +108,7 @@ private slots:
         QVERIFY(!o->CheckBoxBeep->isChecked() && o->CheckBoxBeep->isEnabled());
         QCOMPARE(o->CheckBoxBeep->text(), QString("звуковая индикация"));
         QVERIFY(!o->CheckBoxTimer->isChecked() && o->CheckBoxTimer->isEnabled());
+        QVERIFY(!o->CheckBoxLinkFaults->isChecked() && o->CheckBoxLinkFaults->isEnabled());
         QCOMPARE(o->MaskEditTimeN->text(), QString("  :  "));
         QCOMPARE(o->MaskEditTimeK->text(), QString("  :  "));
 

@@ -291,6 +291,9 @@ private slots:
         row("model", "StatusPanel1", "ДАРЕН/25");
         row("head", "StatusPanel2", "гол.1");
         row("status", "StatusPanel3", "Соединение прошло успешно, ожидание начала измерений ");
+        row("missed polls", "StatusPanel3", "Нет отклика от прибора (99999)");
+        row("another instrument", "StatusPanel3",
+            "На COM8 другой прибор (ДАРЕН/25, гол.1), опрос остановлен");
     }
     void mainWindow() {
         show(FMain);
@@ -329,6 +332,7 @@ private slots:
                                     "600",
                                     "Закрыть",
                                     "Интервал измерений, 3 сек.",
+                                    "Продолжать опрос при сбоях связи",
                                     "__:__",
                                     "Max 100",
                                     "Min 0",

@@ -67,6 +67,7 @@ void LinkEmulatorTest::probe_data() {
     QTest::newRow("paced") << "--pace" << true << QStringList{"H 37", "I 37"};
     QTest::newRow("slow, within the probe") << "--slow 200" << true << QStringList{"H 37", "I 37"};
     QTest::newRow("silent") << "--silent" << false << QStringList{"H 37"};
+    QTest::newRow("silent for a poll") << "--silent-polls 1" << false << QStringList{"H 37"};
 }
 
 void LinkEmulatorTest::probe() {

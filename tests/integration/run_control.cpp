@@ -61,7 +61,7 @@ QStringList repeated(const QStringList& lines, qsizetype times) {
 // own: the line keeps order, so anything the action sent shows before it.
 const QString MarkerLine = QStringLiteral("H 55");
 void sendMarker() {
-    PortSession session(1);
+    PortSession session(ComPort.PortNumber);
     WriteByte(0x55);
 }
 
@@ -173,6 +173,8 @@ private slots:
     void strayByteDoesNotShiftLaterPolls_data();
     void strayByteDoesNotShiftLaterPolls();
     void removedLinkEndsTheRun();
+    void linkFaultOption_data();
+    void linkFaultOption();
     void detectionRecoversOnceInstrumentAnswers();
     void leavingDuringRunSendsNothing_data();
     void leavingDuringRunSendsNothing();
@@ -587,6 +589,76 @@ void RunControl::removedLinkEndsTheRun() {
     device.close();
     QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe +
                                                  poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {}) +
+                                                 QStringList{MarkerLine});
+}
+
+// The emulator misbehaves after one poll; the script says what the test does then: "tick"
+// runs a poll, "gone" and "back" wait for the emulator to say it vanished and came back.
+// `after` is the dialogue from the first poll on to the second, if there is one.
+void RunControl::linkFaultOption_data() {
+    QTest::addColumn<bool>("rideOut");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("missed");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("status"); // empty: polling again
+    const QString silent = QStringLiteral("--silent-after 1 --silent-polls 3");
+    const QString vanish = QStringLiteral("--vanish-after 4 --vanish-for 2");
+    const QString relink = QStringLiteral("H 37 H 37 I 37 H A7 I A7 I 3C H 3C");
+    QTest::newRow("off: a silent poll ends the run") << false << silent << "tick" << 0 << "H 37"
+                                                     << "COM1" << NoAnswer;
+    QTest::newRow("on: three silent polls")
+        << true << silent << "tick tick tick tick" << 3 << "H 37 H 37 H 37"
+        << "COM1"
+        << "";
+    QTest::newRow("on: gone and back")
+        << true << vanish << "tick gone tick back tick tick" << 3 << relink << "COM1"
+        << "";
+    QTest::newRow("on: back as COM2") << true << vanish + " --return-as COM2"
+                                      << "tick gone tick back tick tick" << 3 << relink << "COM2"
+                                      << "";
+    QTest::newRow("on: back as another model")
+        << true << vanish + " --return-model 0x3E"
+        << "tick gone tick back tick" << 2 << "H 37 H 37 I 37 H A7 I A7 I 3E H 3E"
+        << "COM1"
+        << "На COM1 другой прибор (ДАРЕН/22), опрос остановлен";
+}
+
+void RunControl::linkFaultOption() {
+    QFETCH(bool, rideOut);
+    QFETCH(QString, fault);
+    QFETCH(QString, script);
+    QFETCH(int, missed);
+    QFETCH(QString, after);
+    QFETCH(QString, port);
+    QFETCH(QString, status);
+    QVERIFY(detect("--model 0x3C " + fault, 0x3C));
+    FOptions->CheckBoxLinkFaults->setChecked(rideOut);
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    FMain->ButtonStartStopClick();
+    FMain->PollInstrument();
+    for (const QString& step : args(script)) {
+        if (step == QLatin1String("tick"))
+            FMain->PollInstrument();
+        else if (step == QLatin1String("gone"))
+            QTRY_VERIFY(m_instrument->output().contains(QStringLiteral("vanished")));
+        else
+            QTRY_COMPARE(m_instrument->output().count(QStringLiteral("ready")), 2);
+    }
+    const bool polling = status.isEmpty();
+    QCOMPARE(FMain->panelText(3), polling ? QStringLiteral("Чтение данных ...") : status);
+    const bool running = rideOut && !status.endsWith(QStringLiteral("опрос остановлен"));
+    QCOMPARE(FMain->ButtonStartStop->text(),
+             running ? QStringLiteral("Стоп") : QStringLiteral("Старт"));
+    QCOMPARE(FMain->panelText(0), port);
+    QCOMPARE(FMain->Log.count(0), qsizetype(polling ? 2 : 1));
+    QCOMPARE(FMain->Log.missedPolls().size(), std::size_t(missed));
+    QCOMPARE(FMain->Log.gapBefore(0, 1), missed > 0);
+    const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
+    sendMarker();
+    QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe + onePoll + dialogue(after) +
+                                                 (polling ? onePoll : QStringList()) +
                                                  QStringList{MarkerLine});
 }
 

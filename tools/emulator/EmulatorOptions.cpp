@@ -55,6 +55,16 @@ double parseReal(const QString& text, const QString& option) {
     return value;
 }
 
+// COM1..COM8: the port number.
+int parsePort(const QString& text, const QString& option) {
+    static const QRegularExpression re(QStringLiteral("^COM([1-8])$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        usageError(QStringLiteral("--%1: '%2' is not COM1..COM8").arg(option, text));
+    return m.captured(1).toInt();
+}
+
 const char* const Description = R"(Emulates the measuring instrument on a pseudo-terminal.
 
 Prints "ready <device>" once the device exists, then answers the instrument's command
@@ -78,6 +88,14 @@ A poll begins at each 0xA3; 0xAA sends the optical values of the same poll.
 An exchange of the host ends with the reply to 0xA7 (unless the model is 0x41, which
 the host asks for its head next), 0xAB, 0xA2, 0xAA, and 0xA3 for models up to 60 (the
 host reads the optical block only above 60); --stray-byte follows such a reply.
+
+Faults that last a while: --silent-polls N leaves N probes unanswered, starting with
+the first probe after --silent-after K polls (K = 0: from the start), then answers
+again; each unanswered probe is one missed poll of the monitor. --vanish-for S with
+--vanish-after n: the instrument vanishes as with --vanish-after alone (the device
+closes, the link goes, "vanished" is printed), then after S seconds comes back on a new
+pseudo-terminal under the same --as name (or --return-as COMm) and prints "ready
+<device>" again, answering as --return-model and --return-head say if given.
 
 Transcript (--transcript): one line per byte, "H xx" host to instrument, "I xx"
 instrument to host (hex), flushed per line; at exit "summary wrong-echoes=N
@@ -151,8 +169,34 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
     const QCommandLineOption vanish(QStringLiteral("vanish-after"),
                                     QStringLiteral("Answer n commands; the next byte finds the "
                                                    "instrument gone: the device closes, the "
-                                                   "link goes, the emulator exits."),
+                                                   "link goes, the emulator exits (or, "
+                                                   "with --vanish-for, comes back)."),
                                     QStringLiteral("n"));
+    const QCommandLineOption silentPolls(QStringLiteral("silent-polls"),
+                                         QStringLiteral("Leave n probes unanswered, then answer "
+                                                        "again (n missed polls)."),
+                                         QStringLiteral("n"));
+    const QCommandLineOption silentAfter(QStringLiteral("silent-after"),
+                                         QStringLiteral("Begin --silent-polls after k polls "
+                                                        "(climatic blocks) (default 0)."),
+                                         QStringLiteral("k"));
+    const QCommandLineOption vanishFor(QStringLiteral("vanish-for"),
+                                       QStringLiteral("With --vanish-after: come back after s "
+                                                      "seconds on a new device, under the same "
+                                                      "--as name."),
+                                       QStringLiteral("s"));
+    const QCommandLineOption returnAs(QStringLiteral("return-as"),
+                                      QStringLiteral("With --vanish-for: come back as COMm "
+                                                     "instead."),
+                                      QStringLiteral("COMm"));
+    const QCommandLineOption returnModel(QStringLiteral("return-model"),
+                                         QStringLiteral("With --vanish-for: come back with this "
+                                                        "model byte."),
+                                         QStringLiteral("byte"));
+    const QCommandLineOption returnHead(QStringLiteral("return-head"),
+                                        QStringLiteral("With --vanish-for: come back with this "
+                                                       "head byte."),
+                                        QStringLiteral("byte"));
     const QCommandLineOption echoTimeout(QStringLiteral("echo-timeout"),
                                          QStringLiteral("Give a reply up when an echo does not "
                                                         "come within this time (default 1000)."),
@@ -161,22 +205,18 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
                                         QStringLiteral("Write every byte in both directions to "
                                                        "this file."),
                                         QStringLiteral("file"));
-    parser.addOptions({as,    probe,  model,     head,   values, seed,        t,
-                       rh,    v,      opt1,      range1, opt2,   range2,      pace,
-                       stray, silent, stopAfter, slow,   vanish, echoTimeout, transcript});
+    parser.addOptions({as,         probe,       model,       head,      values,    seed,
+                       t,          rh,          v,           opt1,      range1,    opt2,
+                       range2,     pace,        stray,       silent,    stopAfter, slow,
+                       vanish,     silentPolls, silentAfter, vanishFor, returnAs,  returnModel,
+                       returnHead, echoTimeout, transcript});
     parser.process(arguments);
     if (!parser.positionalArguments().isEmpty())
         usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
 
     EmulatorOptions o;
-    if (parser.isSet(as)) {
-        static const QRegularExpression re(QStringLiteral("^COM([1-8])$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-        const auto m = re.match(parser.value(as));
-        if (!m.hasMatch())
-            usageError(QStringLiteral("--as: '%1' is not COM1..COM8").arg(parser.value(as)));
-        o.portNumber = m.captured(1).toInt();
-    }
+    if (parser.isSet(as))
+        o.portNumber = parsePort(parser.value(as), QStringLiteral("as"));
     if (parser.isSet(probe))
         o.probeAnswer = parseByte(parser.value(probe), probe.names().first());
     if (parser.isSet(model))
@@ -229,9 +269,45 @@ EmulatorOptions parseEmulatorOptions(const QStringList& arguments) {
     if (parser.isSet(vanish))
         o.vanishAfter = static_cast<int>(
             parseInteger(parser.value(vanish), QStringLiteral("vanish-after"), 0, 1000000000));
+    if (parser.isSet(silentPolls))
+        o.silentPolls = static_cast<int>(
+            parseInteger(parser.value(silentPolls), QStringLiteral("silent-polls"), 0, 1000000000));
+    if (parser.isSet(silentAfter))
+        o.silentAfter = static_cast<int>(
+            parseInteger(parser.value(silentAfter), QStringLiteral("silent-after"), 0, 1000000000));
+    if (parser.isSet(vanishFor)) {
+        const double seconds = parseReal(parser.value(vanishFor), QStringLiteral("vanish-for"));
+        if (!(seconds >= 0 && seconds <= 86400))
+            usageError(QStringLiteral("--vanish-for: '%1' is not 0 to 86400 seconds")
+                           .arg(parser.value(vanishFor)));
+        if (!o.vanishAfter)
+            usageError(QStringLiteral("--vanish-for needs --vanish-after"));
+        o.vanishForMs = static_cast<int>(seconds * 1000 + 0.5);
+    }
+    for (const QCommandLineOption* back : {&returnAs, &returnModel, &returnHead})
+        if (parser.isSet(*back) && !o.vanishForMs)
+            usageError(QStringLiteral("--%1 needs --vanish-for").arg(back->names().first()));
+    if (parser.isSet(returnAs))
+        o.returnPort = parsePort(parser.value(returnAs), QStringLiteral("return-as"));
+    if (parser.isSet(returnModel))
+        o.returnModel = parseByte(parser.value(returnModel), QStringLiteral("return-model"));
+    if (parser.isSet(returnHead))
+        o.returnHead = parseByte(parser.value(returnHead), QStringLiteral("return-head"));
     if (parser.isSet(echoTimeout))
         o.echoTimeoutMs = static_cast<int>(
             parseInteger(parser.value(echoTimeout), QStringLiteral("echo-timeout"), 1, 600000));
     o.transcriptPath = parser.value(transcript);
+    return o;
+}
+
+EmulatorOptions returnedInstrument(const EmulatorOptions& options) {
+    EmulatorOptions o = options;
+    if (options.returnPort != 0)
+        o.portNumber = options.returnPort;
+    o.model = options.returnModel.value_or(options.model);
+    o.head = options.returnHead.value_or(options.head);
+    o.vanishAfter.reset();
+    o.vanishForMs.reset();
+    o.silentPolls = 0;
     return o;
 }

@@ -34,9 +34,22 @@ struct EmulatorOptions {
     std::optional<int> stopAfter; // data bytes per reply before it breaks off
     int slowMs = 0;
     std::optional<int> vanishAfter; // commands answered before the pty goes away
+    // Faults that last a while: after silentAfter polls, silentPolls probes go unanswered;
+    // a vanished instrument comes back after vanishForMs on a new pty, registered as
+    // returnPort (0: the --as port), maybe as another model or head.
+    int silentAfter = 0;
+    int silentPolls = 0;
+    std::optional<int> vanishForMs;
+    int returnPort = 0;
+    std::optional<std::uint8_t> returnModel;
+    std::optional<std::uint8_t> returnHead;
     int echoTimeoutMs = 1000;
     QString transcriptPath;
 };
+
+// The instrument as it comes back after vanishing for a while: the same values and
+// faults, but it vanishes and falls silent no more.
+EmulatorOptions returnedInstrument(const EmulatorOptions& options);
 
 // Parses the command line; on a usage error prints it and exits with status 2.
 EmulatorOptions parseEmulatorOptions(const QStringList& arguments);

@@ -45,7 +45,7 @@ ProtocolResponder::End ProtocolResponder::run() {
         // right after a reply would discard that reply before the host has read it.
         if (m_options.vanishAfter && m_commands >= *m_options.vanishAfter)
             return End::Vanished;
-        if (m_options.silent)
+        if (m_options.silent || mutedFor(b))
             continue;
         const Step step = answer(b);
         if (step == Step::Stopped)
@@ -80,6 +80,8 @@ ProtocolResponder::Step ProtocolResponder::answer(std::uint8_t command) {
         step = send(command);
         if (step == Step::Done)
             step = sendData(bytes.data(), bytes.size());
+        if (step == Step::Done)
+            ++m_polls;
         break;
     }
     case CmdReadOptical: {
@@ -99,6 +101,14 @@ ProtocolResponder::Step ProtocolResponder::answer(std::uint8_t command) {
     if (step == Step::Done && endsExchange(command))
         step = sendStrayByte();
     return step;
+}
+
+bool ProtocolResponder::mutedFor(std::uint8_t b) {
+    if (m_polls < m_options.silentAfter || m_mutedProbes >= m_options.silentPolls)
+        return false;
+    if (b == CmdProbe)
+        ++m_mutedProbes;
+    return true;
 }
 
 bool ProtocolResponder::endsExchange(std::uint8_t command) const {

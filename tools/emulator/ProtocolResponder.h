@@ -30,6 +30,8 @@ private:
     enum class Step { Done, Abandoned, Stopped, Closed };
 
     Step answer(std::uint8_t command);
+    // Within the --silent-polls stretch: the byte goes unanswered (a probe counts).
+    bool mutedFor(std::uint8_t b);
     // Whether the host's exchange is over once this command is answered.
     bool endsExchange(std::uint8_t command) const;
     Step sendStrayByte();
@@ -48,6 +50,8 @@ private:
     int m_abandoned = 0;
     int m_commands = 0;
     int m_strayBytes = 0;
+    int m_polls = 0; // climatic blocks sent whole
+    int m_mutedProbes = 0;
     using Clock = std::chrono::steady_clock;
     // With --pace: when the host's last byte has come down the line, and when ours is
     // free again.

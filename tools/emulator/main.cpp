@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <cstdio>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -41,25 +42,41 @@ int main(int argc, char* argv[]) {
     Transcript transcript;
     if (!options.transcriptPath.isEmpty() && !transcript.open(options.transcriptPath))
         return fail(QStringLiteral("cannot write %1").arg(options.transcriptPath));
-    PseudoTerminal line;
-    if (!line.open(&error))
-        return fail(error);
-    PortRegistration registration;
-    if (options.portNumber != 0 && !registration.add(options.portNumber, line.slavePath(), &error))
-        return fail(error);
 
-    std::printf("ready %s\n", qPrintable(line.slavePath()));
-    std::fflush(stdout);
+    // One life per device: with --vanish-for the instrument comes back once, on a new one.
+    EmulatorOptions life = options;
+    int wrongEchoes = 0;
+    int abandoned = 0;
+    ProtocolResponder::End end = ProtocolResponder::End::Stopped;
+    for (;;) {
+        PseudoTerminal line;
+        if (!line.open(&error))
+            return fail(error);
+        PortRegistration registration;
+        if (life.portNumber != 0 && !registration.add(life.portNumber, line.slavePath(), &error))
+            return fail(error);
+        std::printf("ready %s\n", qPrintable(line.slavePath()));
+        std::fflush(stdout);
 
-    ProtocolResponder responder(options, line, model, transcript);
-    const ProtocolResponder::End end = responder.run();
-    // Unplugged: the link goes first so that the monitor finds nothing to reopen.
-    registration.remove();
-    line.close();
-    transcript.summary(responder.wrongEchoes(), responder.abandonedReplies());
-    if (end == ProtocolResponder::End::Vanished) {
+        ProtocolResponder responder(life, line, model, transcript);
+        end = responder.run();
+        // Unplugged: the link goes first so that the monitor finds nothing to reopen.
+        registration.remove();
+        line.close();
+        wrongEchoes += responder.wrongEchoes();
+        abandoned += responder.abandonedReplies();
+        if (end != ProtocolResponder::End::Vanished)
+            break;
         std::printf("vanished\n");
         std::fflush(stdout);
+        if (!life.vanishForMs)
+            break;
+        if (!StopSignal::sleep(std::chrono::milliseconds(*life.vanishForMs))) {
+            end = ProtocolResponder::End::Stopped;
+            break;
+        }
+        life = returnedInstrument(options);
     }
+    transcript.summary(wrongEchoes, abandoned);
     return end == ProtocolResponder::End::Closed ? 1 : 0;
 }
