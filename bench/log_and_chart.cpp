@@ -115,16 +115,21 @@ int main(int argc, char** argv) {
     auto* ticker = new TimeLabelTicker(log, AxisReferenceSeries(ModelCode, 0));
     plot.xAxis->setTicker(QSharedPointer<QCPAxisTicker>(ticker));
     LogGraph* airSpeed = nullptr;
+    LogGraph* wetBulb = nullptr;
     for (int i = 0; i < MeasurementLog::SeriesCount; ++i) {
         auto* g = new LogGraph(plot.xAxis, plot.yAxis, log, i);
         g->setPen(QPen(QColor::fromRgb(SeriesLooks[i].line)));
         g->setPointColour(QColor::fromRgb(SeriesLooks[i].point));
         if (i == 4)
             airSpeed = g;
+        if (i == 2)
+            wetBulb = g;
     }
-    // The white air speed is edged in dark grey on the chart, as in the program.
+    // The white air speed and the yellow wet bulb are edged in dark grey on the chart, as
+    // in the program.
     const QColor outline(0x40, 0x40, 0x40);
     airSpeed->setOutlineColour(outline);
+    wetBulb->setOutlineColour(outline);
     plot.show();
     QCoreApplication::processEvents();
     timedReplot(plot);

@@ -4,10 +4,13 @@
 #include "measurement/RegionalSettings.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <qcustomplot.h>
+
+#include <system_error>
 
 QString DefaultBitmapName(const QDate& date) {
     return RegionalSettings::shortDate(date) + QStringLiteral("Graph.bmp");
@@ -21,8 +24,11 @@ bool SaveChartBitmap(QCustomPlot* chart, const QString& fileName, QString* reaso
     QSaveFile file(fileName);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
+        // Qt words a folder under the name in a text of its own, not the system's.
         if (reason)
-            *reason = FileFailureReason(file.errorString());
+            *reason = QFileInfo(fileName).isDir()
+                          ? FileFailureReason(std::make_error_code(std::errc::is_a_directory), {})
+                          : FileFailureReason(file.errorString());
         return false;
     }
     QImageWriter writer(&file, "bmp");

@@ -21,6 +21,11 @@ void LogSeries::append(double value, qint32 seconds) {
     Chunk& chunk = *m_chunks[static_cast<std::size_t>(m_count / ChunkSize)];
     chunk.tenths[offset] = q;
     chunk.seconds[offset] = seconds;
+    qint32& low = chunk.blockLow[offset / BlockSize];
+    qint32& high = chunk.blockHigh[offset / BlockSize];
+    const bool blockStarts = offset % BlockSize == 0;
+    low = blockStarts ? q : std::min(low, q);
+    high = blockStarts ? q : std::max(high, q);
     if (q == OutlierMark) {
         chunk.hasOutliers = true;
         m_outliers[m_count] = r;
@@ -70,12 +75,27 @@ void LogSeries::rangeMinMax(qsizetype from, qsizetype to, double& lo, double& hi
         const qsizetype begin = i % ChunkSize;
         const qsizetype end = std::min<qsizetype>(ChunkSize, begin + (to - i));
         if (!chunk.hasOutliers) {
-            // The hot loop of a zoomed-out chart: plain integers, no branches.
+            // The hot loop of a zoomed-out chart: plain integers, no branches; whole blocks
+            // by their summaries.
             qint32 a = qlo;
             qint32 b = qhi;
-            for (qsizetype k = begin; k < end; ++k) {
-                a = std::min(a, chunk.tenths[k]);
-                b = std::max(b, chunk.tenths[k]);
+            const auto scan = [&](qsizetype from, qsizetype to) {
+                for (qsizetype k = from; k < to; ++k) {
+                    a = std::min(a, chunk.tenths[k]);
+                    b = std::max(b, chunk.tenths[k]);
+                }
+            };
+            const qsizetype firstWhole = (begin + BlockSize - 1) / BlockSize;
+            const qsizetype endWhole = end / BlockSize;
+            if (firstWhole < endWhole) {
+                scan(begin, firstWhole * BlockSize);
+                for (qsizetype block = firstWhole; block < endWhole; ++block) {
+                    a = std::min(a, chunk.blockLow[block]);
+                    b = std::max(b, chunk.blockHigh[block]);
+                }
+                scan(endWhole * BlockSize, end);
+            } else {
+                scan(begin, end);
             }
             qlo = a;
             qhi = b;

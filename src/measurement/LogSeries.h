@@ -45,10 +45,16 @@ public:
     std::size_t memoryUsage() const;
 
 private:
+    // Each block of a chunk keeps its smallest and largest tenths, so that a zoomed-out
+    // chart, which asks for the range of a thousand points a pixel column, reads a few
+    // blocks instead of every point.
+    static constexpr qsizetype BlockSize = 64;
     struct Chunk {
         qint32 tenths[ChunkSize];
         qint32 seconds[ChunkSize];
-        bool hasOutliers = false;
+        qint32 blockLow[ChunkSize / BlockSize];
+        qint32 blockHigh[ChunkSize / BlockSize];
+        bool hasOutliers = false; // then the blocks are not used
     };
 
     std::vector<std::unique_ptr<Chunk>> m_chunks;

@@ -1,39 +1,63 @@
 #include "AlarmTone.h"
+#include "ToneOutput.h"
 
-#include <QAudioSink>
-#include <QBuffer>
+#include <QCoreApplication>
 #include <QMediaDevices>
+#include <QThread>
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <numbers>
 #include <utility>
 
 namespace {
-// How often a sounding sink is asked how much the server has played.
-constexpr int PlayOutPollMs = 10;
-// Silence after a run, so that it ends before the stream runs dry.
-constexpr int TrailMs = 2 * AlarmTone::BufferMs;
-// How long a stopped sink is kept before it is deleted.
-constexpr int SinkLingerMs = 2000;
+// How long the end of the program waits for the sound's thread. One that still hangs on
+// the sound server then is left to end with the program rather than holding it up.
+constexpr int LeaveWaitMs = 500;
 
-// Silence in this format: zero, or the middle for unsigned samples.
-char silenceByte(const QAudioFormat& format) {
-    return format.sampleFormat() == QAudioFormat::UInt8 ? char(128) : char(0);
+QThread* runningSoundThread = nullptr;
+
+void stopSoundThread() {
+    runningSoundThread->quit();
+    if (runningSoundThread->wait(LeaveWaitMs))
+        delete std::exchange(runningSoundThread, nullptr);
+}
+
+// The program's one thread for audio output. Qt's sound server connection is made once
+// per program, on the thread that first asks for a device, and it tells the sinks of a
+// lost server on that thread: so every sink lives there too, for the program's life.
+QThread* soundThread() {
+    if (!runningSoundThread) {
+        runningSoundThread = new QThread;
+        runningSoundThread->setObjectName(QStringLiteral("sound"));
+        runningSoundThread->start();
+        qAddPostRoutine(stopSoundThread);
+    }
+    return runningSoundThread;
 }
 } // namespace
 
+static_assert(AlarmTone::DurationMs == ToneOutput::DurationMs &&
+              AlarmTone::GapMs == ToneOutput::GapMs);
+
 AlarmTone::AlarmTone(QObject* parent, std::function<void()> systemBeep)
-    : QObject(parent), m_systemBeep(std::move(systemBeep)) {
-    m_playOut.setInterval(PlayOutPollMs);
-    connect(&m_playOut, &QTimer::timeout, this, &AlarmTone::checkPlayedOut);
+    : QObject(parent), m_systemBeep(std::move(systemBeep)),
+      m_output(new ToneOutput([this] { return outputDevice(); })) {
+    m_output->moveToThread(soundThread());
+    connect(m_output, &ToneOutput::started, this, &AlarmTone::outputStarted);
+    connect(m_output, &ToneOutput::ended, this, &AlarmTone::outputEnded);
+
+    m_startWait.setSingleShot(true);
+    m_startWait.setInterval(StartWaitMs);
+    connect(&m_startWait, &QTimer::timeout, this, &AlarmTone::fallBack);
     m_beeps.setInterval(DurationMs + GapMs);
     connect(&m_beeps, &QTimer::timeout, this, &AlarmTone::beepNext);
 }
 
 AlarmTone::~AlarmTone() {
     silence();
+    disconnect(m_output, nullptr, this, nullptr);
+    // Gone once it has dropped its run, also where it still waits for a hung server; a
+    // request still queued for it finds the run given up and asks for no device.
+    m_output->deleteLater();
 }
 
 QAudioDevice AlarmTone::outputDevice() const {
@@ -58,117 +82,57 @@ void AlarmTone::silence() {
     m_pending = 0;
     m_beepsLeft = 0;
     m_beeps.stop();
-    dropSink();
+    m_startWait.stop();
+    m_output->wanted.store(0); // the output drops the run at its next look
     m_playing = false;
-}
-
-QByteArray AlarmTone::makeTone(const QAudioFormat& format) {
-    const int rate = format.sampleRate();
-    const int channels = format.channelCount();
-    const int frames = rate * DurationMs / 1000;
-    const int gapFrames = rate * GapMs / 1000;
-    QByteArray out;
-    out.resize(static_cast<qsizetype>(frames + gapFrames) * channels * format.bytesPerSample());
-    char* p = out.data();
-    for (int i = 0; i < frames; ++i) {
-        const double s =
-            0.5 * std::sin(2.0 * std::numbers::pi * FrequencyHz * i / static_cast<double>(rate));
-        for (int c = 0; c < channels; ++c) {
-            switch (format.sampleFormat()) {
-            case QAudioFormat::Float: {
-                const float v = static_cast<float>(s);
-                std::memcpy(p, &v, sizeof v);
-                break;
-            }
-            case QAudioFormat::Int32: {
-                const qint32 v = static_cast<qint32>(s * 2147483647.0);
-                std::memcpy(p, &v, sizeof v);
-                break;
-            }
-            case QAudioFormat::UInt8: {
-                *p = static_cast<char>(static_cast<quint8>(128 + s * 127));
-                break;
-            }
-            default: {
-                const qint16 v = static_cast<qint16>(s * 32767.0);
-                std::memcpy(p, &v, sizeof v);
-                break;
-            }
-            }
-            p += format.bytesPerSample();
-        }
-    }
-    std::memset(p, silenceByte(format), static_cast<size_t>(out.data() + out.size() - p));
-    return out;
 }
 
 void AlarmTone::playQueued() {
     m_startQueued = false;
     if (m_playing || m_pending == 0)
         return;
-    m_runTones = m_pending;
-    m_pending = 0;
+    m_runTones = std::exchange(m_pending, 0);
     m_playing = true;
+    m_sounding = false;
     m_sinceStart.start();
+    ++m_run;
+    if (m_asked != 0) {
+        fallBack(); // the output still hangs on an earlier run
+        return;
+    }
+    m_asked = m_run;
+    m_output->wanted.store(m_run);
+    QMetaObject::invokeMethod(
+        m_output,
+        [output = m_output, run = m_run, tones = m_runTones] { output->play(run, tones); },
+        Qt::QueuedConnection);
+    m_startWait.start();
+}
 
-    const QAudioDevice device = outputDevice();
-    if (device.isNull() || !startSink(device))
+void AlarmTone::outputStarted(quint64 run) {
+    if (run == m_run && m_playing && !m_beeps.isActive()) {
+        m_startWait.stop();
+        m_sounding = true;
+    }
+}
+
+void AlarmTone::outputEnded(quint64 run, bool played) {
+    if (run == m_asked)
+        m_asked = 0;
+    if (run != m_run || !m_playing || m_beeps.isActive())
+        return; // silenced, or the system beep already stands in
+    if (played)
+        endRun();
+    else
         fallBack();
 }
 
-bool AlarmTone::startSink(const QAudioDevice& device) {
-    QAudioFormat format;
-    format.setSampleRate(44100);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!device.isFormatSupported(format))
-        format = device.preferredFormat();
-    if (format != m_format || m_tone.isEmpty()) {
-        m_format = format;
-        m_tone = makeTone(format);
-    }
-    // The run, then silence longer than the server's buffer: the sink is stopped once the
-    // run is heard, before the stream runs dry, since Qt drops what the server holds at
-    // stop() and a stream that ran dry has Qt ask the server for a drain.
-    m_samples = m_tone.repeated(m_runTones);
-    m_samples.chop(format.bytesForDuration(qint64(GapMs) * 1000));
-    m_samples.append(format.bytesForDuration(qint64(TrailMs) * 1000), silenceByte(format));
-
-    m_sink = new QAudioSink(device, format, this);
-    m_sink->setBufferSize(format.bytesForDuration(qint64(BufferMs) * 1000));
-    auto* source = new QBuffer(&m_samples, m_sink);
-    source->open(QIODevice::ReadOnly);
-    m_sink->start(source);
-    m_playOut.start();
-    // Connected only now: a sink that fails to open reports it from inside start().
-    connect(m_sink, &QAudioSink::stateChanged, this, &AlarmTone::onStateChanged);
-    return m_sink->error() == QAudio::NoError && m_sink->state() != QAudio::StoppedState;
-}
-
-void AlarmTone::onStateChanged(QAudio::State state) {
-    // An underrun (Idle) needs nothing: the sink carries on by itself.
-    if (m_sink && state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-        fallBack(); // e.g. the sound server went away during the run
-}
-
-void AlarmTone::checkPlayedOut() {
-    // What the server has played, not what it was handed; a backend that cannot tell is
-    // stopped once the run and the server's buffer have had their time.
-    const qint64 playedUs = m_sink->processedUSecs();
-    if (playedUs >= runMs() * 1000)
-        endRun();
-    else if (m_sinceStart.elapsed() < runMs() + TrailMs + BufferMs)
-        return;
-    else if (playedUs > 0)
-        endRun();
-    else
-        fallBack(); // a stream that never started is a failure
-}
-
 void AlarmTone::fallBack() {
-    dropSink();
-    // The tone under way and those after it in the run, one beep each.
-    const qint64 begun = m_sinceStart.elapsed() / (DurationMs + GapMs);
+    m_startWait.stop();
+    m_output->wanted.store(0);
+    // The tone under way and those after it in the run, one beep each; every tone of a
+    // run the output never started.
+    const qint64 begun = m_sounding ? m_sinceStart.elapsed() / (DurationMs + GapMs) : 0;
     m_beepsLeft = int(std::max<qint64>(1, m_runTones - begun));
     beepNext();
     m_beeps.start();
@@ -186,19 +150,7 @@ void AlarmTone::beepNext() {
 
 void AlarmTone::endRun() {
     m_beeps.stop();
-    dropSink();
+    m_startWait.stop();
     m_playing = false;
     playQueued(); // tones asked for while this run sounded
-}
-
-void AlarmTone::dropSink() {
-    m_playOut.stop();
-    if (!m_sink)
-        return;
-    disconnect(m_sink, nullptr, this, nullptr);
-    m_sink->stop();
-    // Qt's PulseAudio sink can still receive the reply to a drain it asked for when the
-    // stream ran dry, after stop(); deleting it at once lets that reply reach a freed object.
-    QTimer::singleShot(SinkLingerMs, m_sink, &QObject::deleteLater);
-    m_sink = nullptr;
 }

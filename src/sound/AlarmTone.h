@@ -1,23 +1,21 @@
 #pragma once
 
-#include <QAudio>
 #include <QAudioDevice>
-#include <QAudioFormat>
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
 
-class QAudioSink;
+class ToneOutput;
 
 // The alarm tone, 1000 Hz for 500 ms. The tones asked for in one poll sound as one run,
-// one after the other with a short gap, without blocking the window. Each run gets a sink
-// of its own: a sink restarted for the next tone is handed a smaller stream buffer each
-// time by the sound server, until one never starts. Where there is no audio output, or
-// the sink fails during a run, the ordinary system beep stands in for each tone still to
-// sound; the next run tries the audio output again.
+// one after the other with a short gap. The window only queues tones and silences them:
+// the audio output plays them on the program's sound thread, so a sound server that is
+// slow or hangs never holds up the window. Where there is no audio output, where it does not
+// start a run within StartWaitMs, where it fails during a run, or while it still hangs
+// on an earlier run, the ordinary system beep stands in for each tone still to sound; the
+// next run tries the audio output again.
 class AlarmTone : public QObject {
     Q_OBJECT
 
@@ -25,8 +23,8 @@ public:
     static constexpr int FrequencyHz = 1000;
     static constexpr int DurationMs = 500;
     static constexpr int GapMs = 50; // between the tones of one run
-    // The stream buffer asked of the sound server.
-    static constexpr int BufferMs = 100;
+    // How long a run may take to start sounding before the system beep stands in.
+    static constexpr int StartWaitMs = 1000;
 
     // systemBeep gives the ordinary beep; the sound knows no window toolkit of its own.
     explicit AlarmTone(QObject* parent = nullptr, std::function<void()> systemBeep = {});
@@ -47,34 +45,31 @@ public:
 
 protected:
     // Where the next run is played; the seam through which tests take the output away.
+    // Called on the output's thread, since asking for the device may wait for the server.
     virtual QAudioDevice outputDevice() const;
     virtual void systemBeep();
 
 private:
     void playQueued();
-    bool startSink(const QAudioDevice& device);
-    void onStateChanged(QAudio::State state);
-    void checkPlayedOut();
+    void outputStarted(quint64 run);
+    void outputEnded(quint64 run, bool played);
     void fallBack();
     void beepNext();
     void endRun();
-    void dropSink();
-    qint64 runMs() const { return qint64(m_runTones) * (DurationMs + GapMs) - GapMs; }
-    static QByteArray makeTone(const QAudioFormat& format);
 
     std::function<void()> m_systemBeep;
-    QAudioSink* m_sink = nullptr;
-    QAudioFormat m_format;
-    QByteArray m_tone;          // one tone and its gap, in m_format
-    QByteArray m_samples;       // the run sounding now
+    ToneOutput* m_output;       // lives on the sound's thread
     QElapsedTimer m_sinceStart; // of the run
-    QTimer m_playOut;           // polls the sink until the server has played the run
+    QTimer m_startWait;         // for the output to start the run
     QTimer m_beeps;             // system beeps, one per tone, in place of the sound
+    quint64 m_run = 0;          // the newest run, numbered from 1
+    quint64 m_asked = 0;        // the run the output has not yet ended, 0 for none
     int m_requested = 0;
     int m_pending = 0;
     int m_fallbacks = 0;
     int m_runTones = 0;  // tones in the run sounding now
     int m_beepsLeft = 0; // of that run, given as system beeps
     bool m_playing = false;
+    bool m_sounding = false; // the output has started the run
     bool m_startQueued = false;
 };

@@ -1,12 +1,11 @@
 #include "Formmain.h"
 
 #include "ColourSwatch.h"
-#include "chart/ChartMouse.h"
+#include "chart/LogChart.h"
 #include "chart/LogGraph.h"
-#include "chart/PointReadout.h"
-#include "chart/TimeLabelTicker.h"
 #include "export/ExportJob.h"
 #include "measurement/ChannelCaption.h"
+#include "measurement/TimeAxis.h"
 #include "recording/RecordingFolder.h"
 #include "recording/RecordingWriter.h"
 #include "sound/AlarmTone.h"
@@ -14,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -27,6 +27,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <qcustomplot.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,19 +45,25 @@ constexpr RowLook Rows[10] = {
     {"StaticTextUV", 0x800000},
 };
 
-struct SeriesLook {
-    QRgb line;
-    QRgb point;
-    bool shown;
-};
+// The widest readings a value box shows: the largest optical value, the lowest temperature.
+constexpr const char* WidestReadings[] = {"6553,5k", "-40,0"};
+// Room the widest reading leaves in its box, so that a slightly wider face still fits.
+constexpr int BoxMargin = 3;
 
-// Line colour, point colour and start visibility of Series1..Series10.
-constexpr SeriesLook SeriesLooks[10] = {
-    {0x008000, 0x008000, true},  {0xFF0000, 0xFF0000, true},  {0xFFFF00, 0xFFFF00, true},
-    {0x0000FF, 0x0000FF, true},  {0xFFFFFF, 0xFFFFFF, true},  {0x808080, 0x808080, true},
-    {0xFF00FF, 0xFF00FF, true},  {0x008080, 0x00FFFF, false}, {0x000080, 0x000000, false},
-    {0x800000, 0x800000, false},
-};
+// The bold box face, condensed as far as the widest reading needs to fit `room` pixels
+// with the margin to spare, whatever face the system gives.
+QFont fittedBoxFont(QFont f, int room) {
+    for (int stretch = QFont::Condensed; stretch > QFont::ExtraCondensed; --stretch) {
+        f.setStretch(stretch);
+        const QFontMetricsF fm(f);
+        qreal widest = 0;
+        for (const char* reading : WidestReadings)
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(reading)));
+        if (widest + BoxMargin <= room)
+            break;
+    }
+    return f;
+}
 
 constexpr int ClientWidth = 791;
 constexpr int ClientHeight = 513;
@@ -157,28 +165,10 @@ void TFMain::buildChart() {
     ChartValue = new QCustomPlot(centralWidget());
     ChartValue->setObjectName(QStringLiteral("ChartValue"));
     ChartValue->setGeometry(0, 0, 705, 490);
-    ChartValue->setBackground(QColor(0xC0, 0xC0, 0xC0));
-    ChartValue->axisRect()->setBackground(Qt::white);
-    ChartValue->axisRect()->setAutoMargins(QCP::msAll);
-    ChartValue->legend->setVisible(false);
-    ChartValue->setNoAntialiasingOnDrag(true);
-    ChartValue->yAxis->setRange(-30, 100);
-    ChartValue->xAxis->setRange(-100, 0);
-
-    std::array<LogGraph*, 10> made{};
-    for (int i = 0; i < 10; ++i) {
-        auto* g = new LogGraph(ChartValue->xAxis, ChartValue->yAxis, Log, i);
-        g->setName(QStringLiteral("Series%1").arg(i + 1));
-        g->setPen(QPen(QColor::fromRgb(SeriesLooks[i].line)));
-        g->setPointColour(QColor::fromRgb(SeriesLooks[i].point));
-        // The white air speed would vanish on the white back wall: a thin dark edge
-        // shows it and keeps its colour.
-        if (QColor::fromRgb(SeriesLooks[i].line) ==
-            ChartValue->axisRect()->backgroundBrush().color())
-            g->setOutlineColour(QColor(0x40, 0x40, 0x40));
-        g->setVisible(SeriesLooks[i].shown);
-        made[static_cast<std::size_t>(i)] = g;
-    }
+    m_chart = new LogChart(ChartValue, Log, [this] {
+        return timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount);
+    });
+    const auto made = m_chart->series();
     Series1 = made[0];
     Series2 = made[1];
     Series3 = made[2];
@@ -189,25 +179,6 @@ void TFMain::buildChart() {
     Series8 = made[7];
     Series9 = made[8];
     Series10 = made[9];
-    // The bottom axis reads its labels from the points' times.
-    m_timeTicker = QSharedPointer<TimeLabelTicker>(new TimeLabelTicker(Log));
-    ChartValue->xAxis->setTicker(m_timeTicker);
-    m_chartMouse = new ChartMouse(ChartValue);
-    connect(m_chartMouse, &ChartMouse::heldChanged, this, &TFMain::viewHeldChanged);
-    new PointReadout(ChartValue, Log);
-
-    // A label over the chart rather than a chart item: it describes the screen, so the
-    // saved bitmap and the printout, which draw the chart's own items, leave it out.
-    m_viewHeldNote = new QLabel(
-        QStringLiteral("Просмотр: новые точки не показываются. Отменить — протянуть мышью влево"),
-        ChartValue);
-    m_viewHeldNote->setObjectName(QStringLiteral("ViewHeldNote"));
-    m_viewHeldNote->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_viewHeldNote->setStyleSheet(
-        QStringLiteral("background: rgba(255, 255, 225, 210); color: #404040; padding: 1px 3px;"));
-    m_viewHeldNote->adjustSize();
-    m_viewHeldNote->hide();
-    connect(ChartValue, &QCustomPlot::afterLayout, this, &TFMain::placeViewHeldNote);
 }
 
 void TFMain::buildValuePanel() {
@@ -218,11 +189,10 @@ void TFMain::buildValuePanel() {
     panel->setFrameShadow(QFrame::Sunken);
     panel->setGeometry(710, 0, 81, 490);
 
-    // Bold 10 point, condensed so that readings such as "123,4k" fit the 49 px box.
+    // Bold 10 point, condensed so that readings such as "6553,5k" fit the 49 px box.
     QFont boxFont = font();
     boxFont.setPointSize(10);
     boxFont.setBold(true);
-    boxFont.setStretch(QFont::Condensed);
     // Captions such as "UV, мВт/м" must fit between the swatch column and the edge.
     QFont captionFont = font();
     captionFont.setStretch(QFont::Condensed);
@@ -246,8 +216,10 @@ void TFMain::buildValuePanel() {
         box->setFrameShape(QFrame::Panel);
         box->setFrameShadow(QFrame::Sunken);
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        box->setFont(boxFont);
         box->setIndent(1);
+        if (k == 0)
+            boxFont = fittedBoxFont(boxFont, box->contentsRect().width() - box->indent());
+        box->setFont(boxFont);
         // Filled like a text field: the polls give it the fields' colour (Base) or red.
         box->setAutoFillBackground(true);
         box->setBackgroundRole(QPalette::Base);

@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QMainWindow>
-#include <QSharedPointer>
 
 #include <array>
 #include <cstdint>
@@ -31,10 +30,9 @@ class TFEvents;
 class TFLogo;
 class TFOptions;
 class TFStat;
-class ChartMouse;
 class ExportJob;
+class LogChart;
 class LogGraph;
-class TimeLabelTicker;
 class ColourSwatch;
 class RecordingWriter;
 struct PollReading;
@@ -243,8 +241,6 @@ private:
     void followNewestPoints();
     // Gives a view the user zoomed or panned back to following the newest points.
     void endViewHold();
-    void viewHeldChanged(bool held);
-    void placeViewHeldNote();
     void ExportToWorkbook(const QString& fileName);
     // Shows a save dialog proposing name in format, then saves in the format the chosen
     // name asks for.
@@ -266,11 +262,12 @@ private:
     TFHelp* m_help = nullptr;
     TFEvents* m_events = nullptr;
     ExportJob* m_export = nullptr;
-    QSharedPointer<TimeLabelTicker> m_timeTicker;
-    ChartMouse* m_chartMouse = nullptr;
-    QLabel* m_viewHeldNote = nullptr; // says that polls no longer move the held view
-    int m_missedPolls = 0;            // of the run under way
-    bool m_portLost = false;          // its port went away: ticks look for the instrument
+    LogChart* m_chart = nullptr;
+    // The instrument found by the search did not answer detection; the search's own texts
+    // do not cover that until it finds one again.
+    bool m_detectionFailed = false;
+    int m_missedPolls = 0;   // of the run under way
+    bool m_portLost = false; // its port went away: ticks look for the instrument
     RelinkSearch m_relink;
     RecordingWriter* m_recording = nullptr;
     RecordedPoll m_pollPoints; // the points of the poll being shown, for the recording

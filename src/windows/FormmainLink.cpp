@@ -7,7 +7,7 @@
 #include "Forms.h"
 #include "Formstat.h"
 #include "MaskedTimeEdit.h"
-#include "chart/TimeLabelTicker.h"
+#include "chart/LogChart.h"
 #include "link/ConfigurationDetection.h"
 #include "link/Rcpthread.h"
 #include "link/Unitcomport.h"
@@ -30,7 +30,10 @@ const QString NoAnswer = QStringLiteral("Нет отклика от прибор
 void TFMain::FormCreate() {
     VisiblePointCount = 100;
     if (SearchThread) {
-        SearchThread->setStatusSink(this, [this](const QString& text) { setPanelText(3, text); });
+        SearchThread->setStatusSink(this, [this](const QString& text) {
+            if (!m_detectionFailed)
+                setPanelText(3, text);
+        });
         SearchThread->Resume();
     }
     QCoreApplication::processEvents();
@@ -72,9 +75,12 @@ void TFMain::TimerDetektTimer() {
     if (!m_options)
         return;
     if (ComPort.InstrumentFound.load(std::memory_order_acquire) != 1) {
-        setPanelText(3, QStringLiteral("Прибор не найден"));
+        // A failed detection's text stays until the search finds an instrument again.
+        if (!m_detectionFailed)
+            setPanelText(3, QStringLiteral("Прибор не найден"));
         return;
     }
+    m_detectionFailed = false;
     if (SearchThread)
         SearchThread->Suspend();
     setPanelText(3, QStringLiteral("Определение конфигурации"));
@@ -91,6 +97,7 @@ void TFMain::TimerDetektTimer() {
         // enabled, and the search starts over, so that the instrument is detected as
         // soon as it answers rather than only after a restart of the program.
         setPanelText(3, NoAnswer);
+        m_detectionFailed = true;
         ComPort.InstrumentFound.store(0, std::memory_order_release);
         TimerDetekt->start();
         if (SearchThread)
@@ -118,7 +125,7 @@ void TFMain::TimerDetektTimer() {
             }
         }
     }
-    m_timeTicker->setReferenceSeries(AxisReferenceSeries(ModelCode, HeadCode));
+    m_chart->setReferenceSeries(AxisReferenceSeries(ModelCode, HeadCode));
     setPanelText(3, QStringLiteral("Для начала работы нажмите старт"));
 }
 

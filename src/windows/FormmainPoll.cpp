@@ -2,7 +2,7 @@
 #include "Formmain.h"
 #include "Formoptions.h"
 #include "Formstat.h"
-#include "chart/ChartMouse.h"
+#include "chart/LogChart.h"
 #include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/ChannelDecoding.h"
@@ -11,7 +11,6 @@
 #include "measurement/OpticalDisplay.h"
 #include "measurement/PollReading.h"
 #include "measurement/Rounding.h"
-#include "measurement/TimeAxis.h"
 #include "measurement/ValueText.h"
 #include "recording/RecordingWriter.h"
 #include "sound/AlarmTone.h"
@@ -195,15 +194,11 @@ void TFMain::logMissedPoll() {
 }
 
 void TFMain::moveTimeAxis() {
-    // A view the user zoomed or panned stays where it is; the points are logged anyway.
-    if (!m_chartMouse->isHeld())
-        followNewestPoints();
-    ChartValue->replot(QCustomPlot::rpQueuedReplot);
+    m_chart->pollLogged();
 }
 
 void TFMain::followNewestPoints() {
-    if (const auto range = timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount))
-        ChartValue->xAxis->setRange(range->min, range->max);
+    m_chart->followNewest();
 }
 
 void TFMain::ButtonClearClick() {

@@ -1,12 +1,10 @@
-// The chart's two views, the view the user holds, and the settings window's pushes to
-// the chart.
+// The chart's two views and the settings window's pushes to the chart.
 #include "Formmain.h"
 #include "Formoptions.h"
-#include "chart/ChartMouse.h"
+#include "chart/LogChart.h"
 #include "chart/LogGraph.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QSlider>
 #include <qcustomplot.h>
 
@@ -105,21 +103,5 @@ void TFMain::N12Click() {
 }
 
 void TFMain::endViewHold() {
-    m_chartMouse->endHold();
-}
-
-void TFMain::viewHeldChanged(bool held) {
-    m_viewHeldNote->setVisible(held);
-    if (held) {
-        placeViewHeldNote();
-        return;
-    }
-    followNewestPoints();
-    ChartValue->replot(QCustomPlot::rpQueuedReplot);
-}
-
-void TFMain::placeViewHeldNote() {
-    // In the plot area's upper right corner, clear of the axes.
-    const QRect area = ChartValue->axisRect()->rect();
-    m_viewHeldNote->move(area.right() - m_viewHeldNote->width() - 3, area.top() + 3);
+    m_chart->endHold();
 }

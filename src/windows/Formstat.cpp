@@ -85,15 +85,19 @@ TFStat::TFStat(QWidget* parent)
                             QStringLiteral("Энергетическая освещённость UV, мВт/м")});
     ComboBoxStat->setCurrentIndex(-1);
     ComboBoxStat->setEditText(QString());
-    ComboBoxStat->setGeometry(2, 2, 167, 21);
-    // The box is narrower than its longest item; the open list shows every item whole
-    // (with room for a scroll bar, should the style give it one).
+    // At least as wide as its longest item, so that the closed box shows it whole; the
+    // button beside it gives up the width, keeping its right edge.
+    ComboBoxStat->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int widen = std::max(0, ComboBoxStat->sizeHint().width() - 167);
+    ComboBoxStat->setGeometry(2, 2, 167 + widen, 21);
+    // The open list shows every item whole (with room for a scroll bar, should the style
+    // give it one).
     QAbstractItemView* list = ComboBoxStat->view();
     list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
                           list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
     ButtonStatReload = new QPushButton(QStringLiteral("Обновить"), this);
-    ButtonStatReload->setGeometry(181, 2, 241, 21);
+    ButtonStatReload->setGeometry(181 + widen, 2, 241 - widen, 21);
 
     PanelMinMax = new QFrame(this);
     PanelMinMax->setFrameStyle(QFrame::Panel | QFrame::Sunken);

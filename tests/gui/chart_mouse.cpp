@@ -130,9 +130,13 @@ private slots:
         const QCPRange held = timeAxis();
         QVERIFY(noteShown());
 
+        QCoreApplication::processEvents(); // the replot the drag queued
+        QSignalSpy replots(m_plot, &QCustomPlot::afterReplot);
         polls(2);
+        QCoreApplication::processEvents();
         QCOMPARE(timeAxis(), held);
         QCOMPARE(FMain->Log.count(0), qsizetype(5));
+        QCOMPARE(replots.count(), 0); // the new points lie right of the held view
 
         drag(Qt::LeftButton, at(0, 10), at(-30, 50));
         QCOMPARE(timeAxis(), QCPRange(-96, 4));
@@ -196,8 +200,12 @@ private slots:
         m_plot->replot();
         const QPoint point = at(2, 22);
         const QString expected = QStringLiteral("t, *С: 22\n12:00:06");
+        // A shown point of another series 3 pixels above, also within reach: the nearer wins.
+        const double above = m_plot->yAxis->pixelToCoord(point.y() - 3);
+        for (int i = 0; i < 4; ++i)
+            FMain->Log.append(Channel::RH, i == 2 ? above : 90, noon.addSecs(3 * i));
 
-        QHelpEvent rest(QEvent::ToolTip, point + QPoint(2, -2), m_plot->mapToGlobal(point));
+        QHelpEvent rest(QEvent::ToolTip, point + QPoint(0, 1), m_plot->mapToGlobal(point));
         QApplication::sendEvent(m_plot, &rest);
         QCOMPARE(QToolTip::text(), expected);
         const PointReadout* readout = m_plot->findChild<PointReadout*>();

@@ -175,6 +175,8 @@ private slots:
         QCOMPARE(instrument.closeCount(), 1);
         QCOMPARE(int(ComPort.InstrumentFound.load()), 0);
         QVERIFY(FMain->TimerDetekt->isActive());
+        FMain->TimerDetektTimer(); // not found again yet: the text stays
+        QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора"));
     }
 
     // The queries block the window, so the text must be on screen before they start.

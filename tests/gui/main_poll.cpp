@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -29,6 +31,24 @@ QColor fill(QLabel* box) {
 bool isRed(QLabel* box) {
     return fill(box) == QColor(255, 0, 0);
 }
+
+// The longest the window's event loop went without turning while this was watching.
+class LoopLatency {
+public:
+    LoopLatency() {
+        m_tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_tick, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_since.restart()); });
+        m_since.start();
+        m_tick.start(5);
+    }
+    qint64 longestMs() const { return m_longest; }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_since;
+    qint64 m_longest = 0;
+};
 } // namespace
 
 class MainPoll : public QObject {
@@ -37,6 +57,9 @@ class MainPoll : public QObject {
     std::unique_ptr<MainWindowFixture> m_forms;
     std::unique_ptr<ScriptedInstrument> m_instrument;
     ScriptedInstrument::Replies m_replies;
+    // A sound server that takes the connection and never answers.
+    QTemporaryDir m_soundDir;
+    QLocalServer m_silentSoundServer;
 
     void detect(int model, int head = 0) {
         m_replies.model = static_cast<std::uint8_t>(model);
@@ -54,6 +77,10 @@ class MainPoll : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        QVERIFY(m_silentSoundServer.listen(m_soundDir.filePath(QStringLiteral("native"))));
+        qputenv("PULSE_SERVER", "unix:" + m_silentSoundServer.fullServerName().toUtf8());
+    }
     void init() {
         m_forms = std::make_unique<MainWindowFixture>();
         m_instrument = std::make_unique<ScriptedInstrument>();
@@ -237,10 +264,18 @@ private slots:
         FOptions->EditVmax->setText(QStringLiteral("1"));
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->ButtonStartStopClick();
+        LoopLatency latency;
         FMain->PollInstrument();
         QVERIFY(isRed(FMain->StaticTextT));
         QVERIFY(isRed(FMain->StaticTextV));
         QCOMPARE(FMain->Beeper->requestedCount(), 2);
+        // The sound server hangs: the system beep stands in for both tones, and for the
+        // next poll's while the output still waits for the server, and the window turns.
+        QTRY_VERIFY(m_silentSoundServer.hasPendingConnections());
+        QTRY_COMPARE(FMain->Beeper->fallbackCount(), 2);
+        FMain->PollInstrument();
+        QTRY_COMPARE(FMain->Beeper->fallbackCount(), 4);
+        QVERIFY2(latency.longestMs() <= 100, qPrintable(QString::number(latency.longestMs())));
         FMain->ButtonStartStopClick(); // Стоп silences the tones still to come
         QVERIFY(!FMain->Beeper->isSounding() && FMain->Beeper->pendingCount() == 0);
         // Back to the colour of a text field at the first poll within the limits, as

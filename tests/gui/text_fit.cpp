@@ -117,7 +117,7 @@ public:
     // Whole: as large as the same text drawn alone. Inside: within the contents of the
     // widget and of each frame around it. Clear: a pixel away from every other widget
     // and text (but the partner: a unit and its raised digit).
-    void check(QWidget* w, QWidget* partner) {
+    void check(QWidget* w, QWidget* partner, int margin = 0) {
         const QString text = shownText(w);
         const QRectF ink = inkOf(w);
         QVERIFY2(!ink.isEmpty(), qPrintable(text));
@@ -129,6 +129,9 @@ public:
                                 .arg(ink.height())
                                 .arg(whole.width())
                                 .arg(whole.height())));
+        // A right-aligned reading too wide for its box loses its first characters.
+        QVERIFY2(ink.left() >= toWindow(w, w->contentsRect()).left() + margin,
+                 qPrintable(QStringLiteral("«%1» leaves no margin of %2").arg(text).arg(margin)));
         for (QWidget* frame = w; frame != m_window; frame = frame->parentWidget())
             QVERIFY2(toWindow(frame, frame->contentsRect()).contains(ink),
                      qPrintable(QStringLiteral("«%1» leaves the frame of %2")
@@ -178,11 +181,12 @@ class TextFitTest : public QObject {
         QTest::addColumn<QString>("text");   // a text to give it first, if any
         QTest::addColumn<QString>("raised"); // a raised digit that belongs to the text
         QTest::addColumn<QString>("before"); // the part of the text the digit follows
+        QTest::addColumn<int>("margin");     // room to spare left of the text
     }
 
     static void row(const char* name, const QString& widget, const QString& text = {},
-                    const QString& raised = {}, const QString& before = {}) {
-        QTest::newRow(name) << widget << text << raised << before;
+                    const QString& raised = {}, const QString& before = {}, int margin = 0) {
+        QTest::newRow(name) << widget << text << raised << before << margin;
     }
 
     static void show(QWidget* window) {
@@ -199,6 +203,7 @@ class TextFitTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QString, raised);
         QFETCH(QString, before);
+        QFETCH(int, margin);
         const QList<QWidget*> found = find(window, widget);
         QVERIFY2(!found.isEmpty(), qPrintable(widget));
         for (QWidget* w : found) {
@@ -207,12 +212,12 @@ class TextFitTest : public QObject {
             if (auto* e = qobject_cast<QLineEdit*>(w); e && !text.isEmpty())
                 e->setText(text);
             if (auto* list = qobject_cast<QComboBox*>(w)) {
-                checkList(list);
+                checkList(list, window);
                 continue;
             }
             Checker checker(window);
             QWidget* digit = raised.isEmpty() ? nullptr : find(window, raised).value(0);
-            checker.check(w, digit);
+            checker.check(w, digit, margin);
             if (digit && !QTest::currentTestFailed())
                 checker.check(digit, w);
             if (QTest::currentTestFailed())
@@ -234,8 +239,14 @@ class TextFitTest : public QObject {
         }
     }
 
-    // Every item of a drop-down list gets all the room it asks for when the list opens.
-    static void checkList(QComboBox* list) {
+    // Every item of a drop-down list is shown whole in the closed box, and gets all the
+    // room it asks for when the list opens.
+    static void checkList(QComboBox* list, QWidget* window) {
+        for (int i = 0; i < list->count() && !QTest::currentTestFailed(); ++i) {
+            list->setCurrentIndex(i);
+            list->lineEdit()->home(false);
+            Checker(window).check(list->lineEdit(), nullptr);
+        }
         list->showPopup();
         QAbstractItemView* view = list->view();
         QVERIFY(QTest::qWaitForWindowExposed(view->window()));
@@ -268,6 +279,12 @@ private slots:
         row("E box", "StaticTextE", "123,4k");
         row("L box", "StaticTextL", "12,34k");
         row("UV box", "StaticTextUV", "1999,9");
+        for (const char* box :
+             {"StaticTextT", "StaticTextRH", "StaticTextTvl", "StaticTextTtr", "StaticTextV",
+              "StaticTextTHC", "StaticTextTcf", "StaticTextE", "StaticTextL", "StaticTextUV"})
+            for (const char* reading : {"6553,5k", "-40,0"})
+                row(QByteArray(box).append(' ').append(reading).constData(),
+                    QString::fromLatin1(box), QString::fromLatin1(reading), {}, {}, 3);
         row("clear", "Очистить");
         row("start", "Старт");
         row("port", "StatusPanel0", "COM8");

@@ -2,7 +2,7 @@
 // is recorded while the tone code plays, and the recording measured tone by tone.
 #include "sound/AlarmTone.h"
 
-#include <QMediaDevices>
+#include <QAudioDevice>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -174,8 +174,9 @@ private slots:
     void initTestCase() {
         QVERIFY2(m_server.start(), "the private PulseAudio server did not start");
         // Before anything asks Qt for an audio device, so that Qt connects to this server.
+        // Only the tone asks, on its own thread, as in the program: Qt's connection lives
+        // on the thread that asks first.
         qputenv("PULSE_SERVER", m_server.address().toUtf8());
-        QVERIFY(!QMediaDevices::defaultAudioOutput().isNull());
     }
 
     void tonesPlayWholeEveryTime() {

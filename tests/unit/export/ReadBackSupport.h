@@ -148,13 +148,14 @@ inline void verifyWorkbook(const QJsonObject& book, const Expected& data, qint64
                      (QJsonArray{"thin", "thin", "thin", "thin"}));
         }
 
-        // Columns A..G 11 wide, H as wide as the sheet's standard, A..H centred.
+        // Columns A..G 11 wide, H as wide as the sheet's standard, A..H centred and shown.
         const QJsonArray columnInfo = sheet.value(u"columnInfo").toArray();
         for (int c = 0; c < 8; ++c) {
             const QJsonObject info = columnInfo.at(c).toObject();
             QVERIFY2(!info.isEmpty(), qPrintable(QStringLiteral("column %1").arg(c)));
             QCOMPARE(info.value(u"align").toString(), QStringLiteral("center"));
             QCOMPARE(info.value(u"width").toDouble(), c < 7 ? 11.0 : 8.43);
+            QCOMPARE(info.value(u"hidden"), QJsonValue(false));
         }
 
         // Data cells: centred, no fill, no frame.

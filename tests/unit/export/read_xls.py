@@ -264,6 +264,7 @@ def main(path):
             else:
                 entry = describe_xf(book, info.xf_index)
                 entry["width"] = round(info.width / 256.0 - PADDING, 2)
+                entry["hidden"] = bool(info.hidden)
                 column_info.append(entry)
         out["sheets"].append({
             "name": sheet.name,

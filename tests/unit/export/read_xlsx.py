@@ -77,6 +77,7 @@ def main(path):
                 if c <= 8:
                     entry = describe_style(dim)
                     entry["width"] = round(dim.width - PADDING, 2)
+                    entry["hidden"] = bool(dim.hidden)
                     column_info[c - 1] = entry
         out["sheets"].append({
             "name": sheet.title,

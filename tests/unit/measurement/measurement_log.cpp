@@ -276,8 +276,8 @@ private slots:
         for (qsizetype i = 0; i < n; ++i)
             log.append(1, static_cast<double>((i * 7919) % 1000) / 10.0 - 50.0, noon);
         const LogSeries& s = log.series(1);
-        const std::pair<qsizetype, qsizetype> ranges[] = {{0, 1},   {5, 6000},  {4095, 4097},
-                                                          {100, n}, {n - 3, n}, {0, n}};
+        const std::pair<qsizetype, qsizetype> ranges[] = {
+            {0, 1}, {5, 6000}, {4095, 4097}, {100, n}, {n - 3, n}, {0, n}, {64, 4160}, {63, 129}};
         for (const auto& [from, to] : ranges) {
             double lo = 0;
             double hi = 0;

@@ -1,0 +1,136 @@
+#include "LogChart.h"
+
+#include "ChartMouse.h"
+#include "LogGraph.h"
+#include "PointReadout.h"
+#include "TimeLabelTicker.h"
+#include "measurement/MeasurementLog.h"
+
+#include <QLabel>
+#include <qcustomplot.h>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+struct SeriesLook {
+    QRgb line;
+    QRgb point;
+    bool shown;
+    // White air speed and yellow wet bulb barely show on the white back wall: a thin dark
+    // edge shows them and keeps their colour.
+    bool outlined;
+};
+
+// Line colour, point colour, start visibility and outline of Series1..Series10.
+constexpr SeriesLook SeriesLooks[10] = {
+    {0x008000, 0x008000, true, false},  {0xFF0000, 0xFF0000, true, false},
+    {0xFFFF00, 0xFFFF00, true, true},   {0x0000FF, 0x0000FF, true, false},
+    {0xFFFFFF, 0xFFFFFF, true, true},   {0x808080, 0x808080, true, false},
+    {0xFF00FF, 0xFF00FF, true, false},  {0x008080, 0x00FFFF, false, false},
+    {0x000080, 0x000000, false, false}, {0x800000, 0x800000, false, false},
+};
+
+constexpr QRgb Outline = 0x404040;
+
+} // namespace
+
+LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
+                   std::function<std::optional<TimeAxisRange>()> newestView)
+    : QObject(plot), m_plot(plot), m_log(log), m_newestView(std::move(newestView)) {
+    m_plot->setBackground(QColor(0xC0, 0xC0, 0xC0));
+    m_plot->axisRect()->setBackground(Qt::white);
+    m_plot->axisRect()->setAutoMargins(QCP::msAll);
+    m_plot->legend->setVisible(false);
+    m_plot->setNoAntialiasingOnDrag(true);
+    m_plot->yAxis->setRange(-30, 100);
+    m_plot->xAxis->setRange(-100, 0);
+
+    for (int i = 0; i < 10; ++i) {
+        const SeriesLook& look = SeriesLooks[i];
+        auto* g = new LogGraph(m_plot->xAxis, m_plot->yAxis, log, i);
+        g->setName(QStringLiteral("Series%1").arg(i + 1));
+        g->setPen(QPen(QColor::fromRgb(look.line)));
+        g->setPointColour(QColor::fromRgb(look.point));
+        if (look.outlined)
+            g->setOutlineColour(QColor::fromRgb(Outline));
+        g->setVisible(look.shown);
+        m_series[static_cast<std::size_t>(i)] = g;
+    }
+    // The bottom axis reads its labels from the points' times.
+    m_ticker = QSharedPointer<TimeLabelTicker>(new TimeLabelTicker(log));
+    m_plot->xAxis->setTicker(m_ticker);
+    m_mouse = new ChartMouse(m_plot);
+    connect(m_mouse, &ChartMouse::heldChanged, this, &LogChart::heldChanged);
+    new PointReadout(m_plot, log);
+
+    // A label over the chart rather than a chart item: it describes the screen, so the
+    // saved bitmap and the printout, which draw the chart's own items, leave it out.
+    m_heldNote = new QLabel(
+        QStringLiteral("Просмотр: новые точки не показываются. Отменить — протянуть мышью влево"),
+        m_plot);
+    m_heldNote->setObjectName(QStringLiteral("ViewHeldNote"));
+    m_heldNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_heldNote->setStyleSheet(
+        QStringLiteral("background: rgba(255, 255, 225, 210); color: #404040; padding: 1px 3px;"));
+    m_heldNote->adjustSize();
+    m_heldNote->hide();
+    connect(m_plot, &QCustomPlot::afterLayout, this, &LogChart::placeHeldNote);
+}
+
+void LogChart::setReferenceSeries(int series) {
+    m_ticker->setReferenceSeries(series);
+}
+
+void LogChart::pollLogged() {
+    // A view the user zoomed or panned stays where it is; the points are logged anyway,
+    // and a view they cannot show in is not redrawn for them.
+    if (!isHeld())
+        followNewest();
+    else if (!newPointsInView())
+        return;
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool LogChart::newPointsInView() const {
+    // A poll's point at index n shows when it lies in the view or its line from n - 1
+    // reaches into it; the view's left edge never passes the newest points, which only
+    // grow to the right.
+    const double upper = m_plot->xAxis->range().upper;
+    for (const LogGraph* g : m_series) {
+        const qsizetype n = m_log.count(g->seriesIndex());
+        if (g->realVisibility() && n > 0 && double(n - 2) <= upper)
+            return true;
+    }
+    return false;
+}
+
+void LogChart::followNewest() {
+    if (const auto range = m_newestView())
+        m_plot->xAxis->setRange(range->min, range->max);
+}
+
+bool LogChart::isHeld() const {
+    return m_mouse->isHeld();
+}
+
+void LogChart::endHold() {
+    m_mouse->endHold();
+}
+
+void LogChart::heldChanged(bool held) {
+    m_heldNote->setVisible(held);
+    if (held) {
+        placeHeldNote();
+        return;
+    }
+    followNewest();
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void LogChart::placeHeldNote() {
+    // In the plot area's upper right corner, clear of the axes.
+    const QRect area = m_plot->axisRect()->rect();
+    m_heldNote->move(area.right() - m_heldNote->width() - 3, area.top() + 3);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "measurement/TimeAxis.h"
+
+#include <QObject>
+#include <QSharedPointer>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class ChartMouse;
+class LogGraph;
+class MeasurementLog;
+class QCustomPlot;
+class QLabel;
+class TimeLabelTicker;
+
+// The measurement log's chart as the main window shows it: its ten series in channel
+// order with their colours, the time labels, mouse zoom and pan with the held view and
+// the note that says so, and the point readout. After each poll it follows the newest
+// points, or, while the user holds a view, leaves it where it is and redraws it only
+// when the poll's points can show in it.
+class LogChart : public QObject {
+    Q_OBJECT
+
+public:
+    // newestView gives where the time axis goes to show the newest points, if anywhere.
+    LogChart(QCustomPlot* plot, const MeasurementLog& log,
+             std::function<std::optional<TimeAxisRange>()> newestView);
+
+    std::array<LogGraph*, 10> series() const { return m_series; }
+    // The series whose points' times label the time axis.
+    void setReferenceSeries(int series);
+
+    // A poll has logged its points.
+    void pollLogged();
+    // Puts the time axis on the newest points (also where the user holds a view).
+    void followNewest();
+    bool isHeld() const;
+    // Gives a view the user zoomed or panned back to following the newest points.
+    void endHold();
+
+private:
+    void heldChanged(bool held);
+    void placeHeldNote();
+    // Whether points logged since the last redraw can show in the held view.
+    bool newPointsInView() const;
+
+    QCustomPlot* m_plot;
+    const MeasurementLog& m_log;
+    std::function<std::optional<TimeAxisRange>()> m_newestView;
+    std::array<LogGraph*, 10> m_series{};
+    QSharedPointer<TimeLabelTicker> m_ticker;
+    ChartMouse* m_mouse;
+    QLabel* m_heldNote; // says that polls no longer move the held view
+};
