@@ -79,6 +79,10 @@ LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
     connect(m_plot, &QCustomPlot::afterLayout, this, &LogChart::placeHeldNote);
 }
 
+int LogChart::referenceSeries() const {
+    return m_ticker->referenceSeries();
+}
+
 void LogChart::setReferenceSeries(int series) {
     m_ticker->setReferenceSeries(series);
 }

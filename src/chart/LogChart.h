@@ -32,6 +32,7 @@ public:
     std::array<LogGraph*, 10> series() const { return m_series; }
     // The series whose points' times label the time axis.
     void setReferenceSeries(int series);
+    int referenceSeries() const;
 
     // A poll has logged its points.
     void pollLogged();

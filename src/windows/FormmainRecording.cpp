@@ -2,7 +2,7 @@
 // not end normally, its restoration, the question before leaving with unsaved polls,
 // and the note when the recording stopped.
 #include "Formmain.h"
-#include "chart/TimeLabelTicker.h"
+#include "chart/LogChart.h"
 #include "export/ExportJob.h"
 #include "measurement/RegionalSettings.h"
 #include "recording/RecordingDatabase.h"
@@ -139,8 +139,8 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
     for (int s = 1; s < MeasurementLog::SeriesCount; ++s)
         if (Log.count(s) > Log.count(longest))
             longest = s;
-    if (Log.isEmpty(m_timeTicker->referenceSeries()))
-        m_timeTicker->setReferenceSeries(longest);
+    if (Log.isEmpty(m_chart->referenceSeries()))
+        m_chart->setReferenceSeries(longest);
     const double last = static_cast<double>(Log.count(longest) - 1);
     ChartValue->xAxis->setRange(last - VisiblePointCount, last);
     ChartValue->replot(QCustomPlot::rpQueuedReplot);
