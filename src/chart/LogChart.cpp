@@ -79,6 +79,34 @@ LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
     connect(m_plot, &QCustomPlot::afterLayout, this, &LogChart::placeHeldNote);
 }
 
+void LogChart::setValueAxis(bool logarithmic, double lower, double upper, const QString& title) {
+    QCPAxis* left = m_plot->yAxis;
+    // A logarithmic axis raises a lower bound at or below 0 and keeps it when it turns
+    // linear again, which would hide every negative temperature: scale type first.
+    if (logarithmic) {
+        left->setScaleType(QCPAxis::stLogarithmic);
+        auto ticker = QSharedPointer<QCPAxisTickerLog>::create();
+        ticker->setLogBase(10);
+        ticker->setSubTickCount(8);
+        // The optical axis spans at most 0.001 (where the chart puts a lower bound of 0)
+        // to 200000, under nine decades: more tick steps than that label every decade.
+        ticker->setTickCount(12);
+        left->setTicker(ticker);
+    } else {
+        left->setScaleType(QCPAxis::stLinear);
+        left->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    }
+    left->setRange(lower, upper);
+    left->setLabel(title);
+}
+
+void LogChart::showClimatic(bool climatic) {
+    for (int i : {0, 1, 2, 3, 4})
+        m_series[static_cast<std::size_t>(i)]->setVisible(climatic);
+    for (int i : {7, 8, 9})
+        m_series[static_cast<std::size_t>(i)]->setVisible(!climatic);
+}
+
 int LogChart::referenceSeries() const {
     return m_ticker->referenceSeries();
 }

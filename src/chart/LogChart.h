@@ -14,6 +14,7 @@ class LogGraph;
 class MeasurementLog;
 class QCustomPlot;
 class QLabel;
+class QString;
 class TimeLabelTicker;
 
 // The measurement log's chart as the main window shows it: its ten series in channel
@@ -33,6 +34,12 @@ public:
     // The series whose points' times label the time axis.
     void setReferenceSeries(int series);
     int referenceSeries() const;
+
+    // The value axis of a view: the scale type first, then the bounds, so that a
+    // logarithmic axis's raised lower bound never outlives it.
+    void setValueAxis(bool logarithmic, double lower, double upper, const QString& title);
+    // The climatic series (t, RH, wet bulb, dew point, V) or the optical ones (E, L, UV).
+    void showClimatic(bool climatic);
 
     // A poll has logged its points.
     void pollLogged();

@@ -70,6 +70,8 @@ public:
     LogGraph* Series9 = nullptr;
     LogGraph* Series10 = nullptr;
     std::array<LogGraph*, 10> series() const;
+    // The chart's own logic: views, following the newest points, the held view.
+    LogChart* chart() const { return m_chart; }
 
     // Value panel.
     QWidget* PanelValue = nullptr;
