@@ -35,9 +35,6 @@ QThread* soundThread() {
 }
 } // namespace
 
-static_assert(AlarmTone::DurationMs == ToneOutput::DurationMs &&
-              AlarmTone::GapMs == ToneOutput::GapMs);
-
 AlarmTone::AlarmTone(QObject* parent, std::function<void()> systemBeep)
     : QObject(parent), m_systemBeep(std::move(systemBeep)),
       m_output(new ToneOutput([this] { return outputDevice(); })) {

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ToneOutput.h"
+
 #include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
-
-class ToneOutput;
 
 // The alarm tone, 1000 Hz for 500 ms. The tones asked for in one poll sound as one run,
 // one after the other with a short gap. The window only queues tones and silences them:
@@ -20,9 +20,10 @@ class AlarmTone : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int FrequencyHz = 1000;
-    static constexpr int DurationMs = 500;
-    static constexpr int GapMs = 50; // between the tones of one run
+    // The tone's own figures are the output's, which plays it.
+    static constexpr int FrequencyHz = ToneOutput::FrequencyHz;
+    static constexpr int DurationMs = ToneOutput::DurationMs;
+    static constexpr int GapMs = ToneOutput::GapMs; // between the tones of one run
     // How long a run may take to start sounding before the system beep stands in.
     static constexpr int StartWaitMs = 1000;
 
