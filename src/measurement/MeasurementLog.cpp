@@ -33,6 +33,7 @@ void MeasurementLog::clear() {
         gaps.clear();
     m_missed.clear();
     m_events.clear();
+    m_details.clear();
 }
 
 void MeasurementLog::markGap(const QDateTime& when) {
@@ -78,4 +79,11 @@ std::size_t MeasurementLog::memoryUsage() const {
     for (const LogSeries& s : m_series)
         total += s.memoryUsage();
     return total;
+}
+
+void MeasurementLog::setDetail(const QString& key, const QString& value) {
+    if (value.isEmpty())
+        m_details.remove(key);
+    else
+        m_details.insert(key, value);
 }

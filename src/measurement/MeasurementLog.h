@@ -5,6 +5,7 @@
 #include "MeasurementEvents.h"
 
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 
 #include <array>
@@ -45,6 +46,13 @@ public:
     MeasurementEvents& events() { return m_events; }
     const MeasurementEvents& events() const { return m_events; }
 
+    // What the run was and what the user noted about it, as key/value texts that travel
+    // with the log into its recording and its measurement file; clearing empties them.
+    const QMap<QString, QString>& details() const { return m_details; }
+    QString detail(const QString& key) const { return m_details.value(key); }
+    // An empty value removes the key.
+    void setDetail(const QString& key, const QString& value);
+
     qsizetype count(int series) const { return m_series[index(series)].count(); }
     bool isEmpty(int series) const { return count(series) == 0; }
     double y(int series, qsizetype i) const { return m_series[index(series)].y(i); }
@@ -80,4 +88,5 @@ private:
     std::array<std::vector<qsizetype>, SeriesCount> m_gapsBefore;
     std::vector<QDateTime> m_missed;
     MeasurementEvents m_events;
+    QMap<QString, QString> m_details;
 };
