@@ -111,8 +111,7 @@ private slots:
         running.kill();
         QVERIFY(running.waitForFinished(10000));
         QCOMPARE(recordings.size(), 1);
-        QVERIFY2(second.lines.filter(QStringLiteral("question")).isEmpty() &&
-                     second.polls.isEmpty(),
+        QVERIFY2(second.lines.filter(QStringLiteral("question")).isEmpty(),
                  "a second instance offered the running one's recording");
         QVERIFY2(left == recordings, "a second instance removed the running one's recording");
     }
