@@ -226,9 +226,12 @@ private slots:
         const auto text = [table](int column) {
             return table->data(table->index(table->rowCount() - 1, column)).toString();
         };
+        QDateTime now(QDate(2026, 12, 7), QTime(10, 0, 0));
+        FMain->Clock = [&now] { return now; };
         for (int tWord : {200, 235, 240}) {
             reply({std::uint8_t(tWord >> 8), std::uint8_t(tWord & 0xFF), 0x01, 0xF4, 0x00, 0x7B});
             FMain->PollInstrument();
+            now = now.addSecs(3);
         }
         QCOMPARE(table->rowCount(), 1);
         QCOMPARE(text(EventTable::What), QStringLiteral("Тревога: максимум"));
@@ -236,6 +239,7 @@ private slots:
         QCOMPARE(text(EventTable::Limit), QStringLiteral("23,5"));
         QCOMPARE(text(EventTable::Extreme), QStringLiteral("24"));
         QCOMPARE(text(EventTable::End), QStringLiteral("продолжается"));
+        QCOMPARE(text(EventTable::Duration), QStringLiteral("0:00:06")); // up to now
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->PollInstrument();
         QVERIFY(text(EventTable::End) != QStringLiteral("продолжается"));

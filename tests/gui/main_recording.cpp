@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLockFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -135,6 +137,40 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{});
     }
 
+    // The real question box: Enter takes its default, Escape and the close box put off.
+    void exitQuestionKeys_data() {
+        QTest::addColumn<int>("key"); // 0: the close box
+        QTest::addColumn<bool>("saves");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+        QTest::newRow("close box") << 0 << false;
+    }
+    void exitQuestionKeys() {
+        QFETCH(int, key);
+        QFETCH(bool, saves);
+        FMain->Ask = m_forms->messageBox;
+        int saveDialogs = 0;
+        FMain->RunFileDialog = [&](QFileDialog*) { return ++saveDialogs < 0; };
+        FMain->show();
+        poll(3);
+        QString asked;
+        QTimer::singleShot(0, FMain, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked = box->text() + " / " + box->defaultButton()->text();
+            if (key == 0)
+                box->close();
+            else
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key(key));
+        });
+        FMain->N9Click();
+        QVERIFY2(FMain->isVisible(), "the program quit without saving the polls");
+        QCOMPARE(saveDialogs, int(saves));
+        QCOMPARE(asked, QStringLiteral("В журнале есть несохранённые измерения (3). Сохранить "
+                                       "их перед выходом? / Сохранить…"));
+    }
+
     void offer_data() {
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<bool>("restored");
@@ -197,6 +233,26 @@ private slots:
         QCOMPARE(readBack(path), std::vector<LogEvent>{});
     }
 
+    // Two recordings left behind: the first restored, the second cannot replace it.
+    void secondRecordingOnlyKeptOrDeleted() {
+        const QString first = inState(QStringLiteral("log-20261201-110000-999997.db"));
+        RecordedPoll p;
+        p.add(0, 7.5, wallSeconds(at(30)));
+        RecordingDatabase db;
+        QVERIFY(db.create(first) && db.append(p));
+        db.close();
+        const QString second = deadRecording();
+        m_forms->answers = QStringList{"Восстановить", "Восстановить"};
+        FMain->offerRecordings();
+        QCOMPARE(m_forms->questions.size(), 2);
+        QVERIFY2(m_forms->questions.last().endsWith(
+                     "Журнал уже восстановлен из другой записи; эту можно оставить на потом или "
+                     "удалить."),
+                 qPrintable(m_forms->questions.last()));
+        QVERIFY2(FMain->Log.count(0) == 1, "the restored recording was replaced by another");
+        QVERIFY2(QFile::exists(second), "the recording not restored was lost");
+    }
+
     // A file of these bytes, or one of our recordings (ours) or a new database, changed by
     // sql, then cut to cutTo bytes.
     void damaged_data() {
@@ -232,11 +288,20 @@ private slots:
         if (!sql.isEmpty())
             execSql(path, sql.toUtf8().constData());
         QVERIFY(cutTo == 0 || file.resize(cutTo));
+        // A journal beside an empty file, which is never opened: polls committed to the
+        // journal only go aside with it.
+        const bool journal = bytes.isEmpty() && !bytes.isNull();
+        QFile wal(path + "-wal");
+        QVERIFY(!journal || (wal.open(QIODevice::WriteOnly) && wal.write("journal") == 7));
+        wal.close();
         FMain->offerRecordings();
         QCOMPARE(m_forms->questions, QStringList{});
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.first().contains(reason), qPrintable(m_messages.first()));
         QVERIFY(!QFile::exists(path) && QFile::exists(inState("damaged-" + DeadName)));
+        QFile aside(inState("damaged-" + DeadName + "-wal"));
+        QVERIFY2(!journal || (aside.open(QIODevice::ReadOnly) && aside.readAll() == "journal"),
+                 "the journal's polls were not kept beside the damaged recording");
         // The program goes on as usual and records its own run.
         poll(2);
         FMain->recording()->waitUntilWritten();

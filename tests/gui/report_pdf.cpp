@@ -135,6 +135,24 @@ private slots:
                      qPrintable(line + QStringLiteral("\n---\n") + lines.join(u'\n')));
     }
 
+    // Each quantity counts its own alarms; one still going on lasts up to the newest poll.
+    void alarmFiguresPerQuantity() {
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        // t: 35 max (6 s) | 20 | 20 | 20; E: 900 | 900 | 2000 max (going on) | 3000
+        const double e[] = {900, 900, 2000, 3000};
+        for (int i = 0; i < 4; ++i) {
+            poll(log, start.addSecs(6 * i), i == 0 ? 35 : 20, e[i]);
+            log.events().limitTested(seriesIndex(Channel::E), LimitTest(e[i], "", "1000"), e[i],
+                                     start.addSecs(6 * i));
+        }
+        const MeasurementReport report = MeasurementReport::build(log, source());
+        QCOMPARE(report.quantityRows.size(), std::size_t(2));
+        QCOMPARE(report.quantityRows[0].mid(6), (QStringList{"0:00:06", "1"})); // t
+        QCOMPARE(report.quantityRows[1].mid(6), (QStringList{"0:00:06", "1"})); // E
+        QCOMPARE(report.eventRows.back().mid(2, 2), (QStringList{"продолжается", "0:00:06"}));
+    }
+
     // A month of polls every 3 s with 5000 alarms: every event once, in order, on pages
     // numbered without a gap; the chart page after them holds no image; fonts embedded.
     void monthPaginates() {

@@ -27,12 +27,14 @@ struct Output {
     }
 };
 
-// Runs the driver to its end, its shell set up by setup.
+// Runs the driver to its end, its shell set up by setup (which may set RUN to a command
+// that runs it).
 Output runDriver(const QStringList& arguments, const QString& setup = {}) {
     QProcess child;
-    child.start(QStringLiteral("sh"),
-                QStringList{"-c", setup + " exec \"$0\" \"$@\"", VILTA_RECORDING_DRIVER} +
-                    arguments);
+    child.start(
+        QStringLiteral("sh"),
+        QStringList{"-c", "RUN=; " + setup + " exec $RUN \"$0\" \"$@\"", VILTA_RECORDING_DRIVER} +
+            arguments);
     if (!child.waitForFinished(60000))
         child.kill();
     Output out;
@@ -85,6 +87,35 @@ private slots:
         qInfo("%d of %d kills fell between a poll shown and its commit", inCommit, KillPoints);
     }
 
+    // A second instance while the first still polls, however long that has been: it
+    // neither offers, takes nor removes the first one's recording.
+    void runningInstanceKeepsItsRecording() {
+        IsolatedStateFolder state;
+        QProcess running;
+        running.start(QStringLiteral(VILTA_RECORDING_DRIVER), {QStringLiteral("poll")});
+        Output shown;
+        while (shown.polls.size() < 3) {
+            QVERIFY2(running.waitForReadyRead(20000), "the driver stopped polling");
+            shown.read(running);
+        }
+        const QDir folder(state.recordings());
+        for (const QString& lock : folder.entryList({QStringLiteral("*.lock")})) {
+            QFile file(folder.filePath(lock));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime::currentDateTime().addYears(-1),
+                                     QFileDevice::FileModificationTime));
+        }
+        const QStringList recordings = folder.entryList({QStringLiteral("log-*.db")});
+        const Output second = runDriver({QStringLiteral("restore")});
+        const QStringList left = folder.entryList({QStringLiteral("log-*.db")});
+        running.kill();
+        QVERIFY(running.waitForFinished(10000));
+        QCOMPARE(recordings.size(), 1);
+        QVERIFY2(second.lines.filter(QStringLiteral("question")).isEmpty(),
+                 "a second instance offered the running one's recording");
+        QVERIFY2(left == recordings, "a second instance removed the running one's recording");
+    }
+
     // The state folder takes no more: each row sets up the driver's shell.
     void unwritableDiskLeavesPollingGoingOn_data() {
         QTest::addColumn<QString>("setup");
@@ -92,8 +123,11 @@ private slots:
         QTest::newRow("files limited to 40 kB, as on a full disk")
             << "trap '' XFSZ; ulimit -f 40;"
             << "файл достиг предельного размера";
+        // Root writes into read-only folders: it runs the driver without that power.
         QTest::newRow("read-only state folder")
-            << "mkdir -p \"$F\"; chmod 555 \"$F\"; touch \"$F/x\" 2>/dev/null && exit 77;"
+            << "mkdir -p \"$F\"; chmod 555 \"$F\"; touch \"$F/x\" 2>/dev/null && rm \"$F/x\" &&"
+               " RUN='setpriv --inh-caps=-dac_override,-dac_read_search,-fowner"
+               " --bounding-set=-dac_override,-dac_read_search,-fowner';"
             << "нет прав на запись";
         QTest::newRow("a file in the state folder's place") << ": > \"$F\";"
                                                             << "нет такой папки";
@@ -104,8 +138,7 @@ private slots:
         IsolatedStateFolder state;
         qputenv("F", state.recordings().toLocal8Bit());
         const Output out = runDriver({QStringLiteral("poll"), QStringLiteral("2000")}, setup);
-        if (out.lines.isEmpty())
-            QSKIP("this user writes into read-only folders (root)");
+        QVERIFY2(!out.lines.isEmpty(), "the driver did not run");
         QCOMPARE(out.polls.size(), 2000);
         QVERIFY(out.lines.contains(QStringLiteral("logged 2000")));
         QCOMPARE(out.lines.filter("note").value(0),

@@ -7,12 +7,18 @@
 #include "TranscriptText.h"
 #include "link/PortMap.h"
 #include "link/QtSerialDevice.h"
+#include "recording/RecordingDatabase.h"
+#include "recording/RecordingWriter.h"
+#include "report/EventTable.h"
+#include "report/MeasurementReport.h"
+#include "windows/Formevents.h"
 #include "windows/MaskedTimeEdit.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -596,6 +602,7 @@ void RunControl::removedLinkEndsTheRun() {
 // runs a poll, "gone" and "back" wait for the emulator to say it vanished and came back.
 // `after` is the dialogue from the first poll on to the second, if there is one.
 void RunControl::linkFaultOption_data() {
+    QTest::addColumn<int>("model");
     QTest::addColumn<bool>("rideOut");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("script");
@@ -606,26 +613,34 @@ void RunControl::linkFaultOption_data() {
     const QString silent = QStringLiteral("--silent-after 1 --silent-polls 3");
     const QString vanish = QStringLiteral("--vanish-after 4 --vanish-for 2");
     const QString relink = QStringLiteral("H 37 H 37 I 37 H A7 I A7 I 3C H 3C");
-    QTest::newRow("off: a silent poll ends the run") << false << silent << "tick" << 0 << "H 37"
-                                                     << "COM1" << NoAnswer;
+    QTest::newRow("off: a silent poll ends the run")
+        << 0x3C << false << silent << "tick" << 0 << "H 37"
+        << "COM1" << NoAnswer;
     QTest::newRow("on: three silent polls")
-        << true << silent << "tick tick tick tick" << 3 << "H 37 H 37 H 37"
+        << 0x3C << true << silent << "tick tick tick tick" << 3 << "H 37 H 37 H 37"
         << "COM1"
         << "";
     QTest::newRow("on: gone and back")
-        << true << vanish << "tick gone tick back tick tick" << 3 << relink << "COM1"
+        << 0x3C << true << vanish << "tick gone tick back tick tick" << 3 << relink << "COM1"
         << "";
-    QTest::newRow("on: back as COM2") << true << vanish + " --return-as COM2"
+    QTest::newRow("on: back as COM2") << 0x3C << true << vanish + " --return-as COM2"
                                       << "tick gone tick back tick tick" << 3 << relink << "COM2"
                                       << "";
     QTest::newRow("on: back as another model")
-        << true << vanish + " --return-model 0x3E"
+        << 0x3C << true << vanish + " --return-model 0x3E"
         << "tick gone tick back tick" << 2 << "H 37 H 37 I 37 H A7 I A7 I 3E H 3E"
         << "COM1"
         << "На COM1 другой прибор (ДАРЕН/22), опрос остановлен";
+    // The same model with another head measures other things.
+    QTest::newRow("on: back with another head")
+        << 0x41 << true << "--vanish-after 6 --vanish-for 2 --head 2 --return-head 1"
+        << "tick gone tick back tick" << 2 << ""
+        << "COM1"
+        << "На COM1 другой прибор (ДАРЕН/25, гол.2), опрос остановлен";
 }
 
 void RunControl::linkFaultOption() {
+    QFETCH(int, model);
     QFETCH(bool, rideOut);
     QFETCH(QString, fault);
     QFETCH(QString, script);
@@ -633,8 +648,10 @@ void RunControl::linkFaultOption() {
     QFETCH(QString, after);
     QFETCH(QString, port);
     QFETCH(QString, status);
-    QVERIFY(detect("--model 0x3C " + fault, 0x3C));
+    QVERIFY(detect(QStringLiteral("--model %1 ").arg(model) + fault, model));
     FOptions->CheckBoxLinkFaults->setChecked(rideOut);
+    FOptions->CheckBoxT->setChecked(true); // t 20 is an alarm from the first poll on
+    FOptions->EditTmax->setText(QStringLiteral("10"));
     FMain->TimerInterval->setInterval(QuietIntervalMs);
     FMain->ButtonStartStopClick();
     FMain->PollInstrument();
@@ -655,6 +672,27 @@ void RunControl::linkFaultOption() {
     QCOMPARE(FMain->Log.count(0), qsizetype(polling ? 2 : 1));
     QCOMPARE(FMain->Log.missedPolls().size(), std::size_t(missed));
     QCOMPARE(FMain->Log.gapBefore(0, 1), missed > 0);
+
+    // The events window a minute later: the first poll's alarm ended with the run, or goes
+    // on with it.
+    m_now = m_now.addSecs(60);
+    FMain->N13->trigger();
+    const QAbstractItemModel* events = FEvents->TableEvents->model();
+    QVERIFY2(events->data(events->index(0, EventTable::End)).toString() ==
+                 (running ? "продолжается" : "06.05.2024 07:00:00"),
+             "the alarm's end is not the end of the run");
+
+    // A crash now: the restored recording has the run's gaps and missed polls.
+    FMain->recording()->waitUntilWritten();
+    MeasurementLog afterCrash;
+    RecordingDatabase db;
+    QVERIFY(db.open(FMain->recording()->path(), true) && db.readInto(afterCrash, {}));
+    QVERIFY2(afterCrash.gapBefore(0, 1) == FMain->Log.gapBefore(0, 1) &&
+                 MeasurementReport::build(afterCrash, {}).facts ==
+                     MeasurementReport::build(FMain->Log, {}).facts,
+             "after a crash the chart and the report lose the run's missed polls");
+    if (model != 0x3C)
+        return; // its exchanges are another model's
     const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
     sendMarker();
     QTRY_COMPARE(m_instrument->transcript(), detection(0x3C) + Probe + onePoll + dialogue(after) +

@@ -39,6 +39,7 @@ private slots:
     void libreOfficeConverts();
     void csvReadsBack_data();
     void csvReadsBack();
+    void pollAcrossASecondIsOneCsvRow();
 };
 
 void ExportReadBackTest::layoutReadsBack_data() {
@@ -347,6 +348,25 @@ void ExportReadBackTest::csvReadsBack() {
                 QDateTime(day(), QTime(0, 0).addSecs(int(k))).toString(u"dd.MM.yyyy HH:mm:ss"));
         }
     }
+}
+
+// The points of a poll logged at 10:00:00.9 and 10:00:01.1 are one row.
+void ExportReadBackTest::pollAcrossASecondIsOneCsvRow() {
+    MeasurementLog log;
+    const QDateTime at(day(), QTime(10, 0, 0));
+    for (int poll = 0; poll < 2; ++poll) {
+        log.append(ExportedSeries[0], 20 + poll, at.addSecs(2 * poll));
+        log.append(ExportedSeries[1], 50 + poll, at.addSecs(2 * poll + 1));
+    }
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("log.csv"));
+    QVERIFY(ExportCsv(PollTable::take(log), u',', fileName).ok);
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    QVERIFY2(lines.size() == 3, "a poll's points are split over two rows");
+    QVERIFY2(lines.at(1).contains(";20;50") && lines.at(2).contains(";21;51"),
+             lines.at(1).constData());
 }
 
 QTEST_GUILESS_MAIN(ExportReadBackTest)
