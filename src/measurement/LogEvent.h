@@ -21,13 +21,13 @@ struct LogEvent {
     double extreme = 0;
     // MissedPolls: how many.
     int missedPolls = 0;
-    // Mark: the user's text, never empty once the mark is set. A mark's start is its
-    // first poll, the first of the measuring point it begins; its end is the same time.
-    QString text;
     // The alarm poll, the first missed poll, or the end of the run before the stop; the
     // end is the first poll after it (or the end of the run), invalid while it lasts.
     QDateTime start;
     QDateTime end;
+    // Mark: the user's text, never empty once the mark is set. A mark's start is its
+    // first poll, the first of the measuring point it begins; its end is the same time.
+    QString text{};
 
     bool isOpen() const { return !end.isValid(); }
     friend bool operator==(const LogEvent&, const LogEvent&) = default;
