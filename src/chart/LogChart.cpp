@@ -3,6 +3,7 @@
 #include "ChartMouse.h"
 #include "LogGraph.h"
 #include "PointReadout.h"
+#include "SeriesLook.h"
 #include "TimeLabelTicker.h"
 #include "measurement/MeasurementLog.h"
 
@@ -11,30 +12,6 @@
 
 #include <cmath>
 #include <utility>
-
-namespace {
-
-struct SeriesLook {
-    QRgb line;
-    QRgb point;
-    bool shown;
-    // White air speed and yellow wet bulb barely show on the white back wall: a thin dark
-    // edge shows them and keeps their colour.
-    bool outlined;
-};
-
-// Line colour, point colour, start visibility and outline of Series1..Series10.
-constexpr SeriesLook SeriesLooks[10] = {
-    {0x008000, 0x008000, true, false},  {0xFF0000, 0xFF0000, true, false},
-    {0xFFFF00, 0xFFFF00, true, true},   {0x0000FF, 0x0000FF, true, false},
-    {0xFFFFFF, 0xFFFFFF, true, true},   {0x808080, 0x808080, true, false},
-    {0xFF00FF, 0xFF00FF, true, false},  {0x008080, 0x00FFFF, false, false},
-    {0x000080, 0x000000, false, false}, {0x800000, 0x800000, false, false},
-};
-
-constexpr QRgb Outline = 0x404040;
-
-} // namespace
 
 LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
                    std::function<std::optional<TimeAxisRange>()> newestView)
@@ -54,7 +31,7 @@ LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
         g->setPen(QPen(QColor::fromRgb(look.line)));
         g->setPointColour(QColor::fromRgb(look.point));
         if (look.outlined)
-            g->setOutlineColour(QColor::fromRgb(Outline));
+            g->setOutlineColour(QColor::fromRgb(SeriesOutline));
         g->setVisible(look.shown);
         m_series[static_cast<std::size_t>(i)] = g;
     }

@@ -4,6 +4,8 @@
 #include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
+#include "chart/LogGraph.h"
+#include "chart/ReportChart.h"
 #include "chart/ReportPdf.h"
 #include "export/CsvWriter.h"
 #include "export/ExportJob.h"
@@ -88,8 +90,14 @@ bool TFMain::canReport() {
 void TFMain::saveReport(const QString& fileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const MeasurementReport report = MeasurementReport::build(Log, reportSource());
+    ReportChartRequest request;
+    const auto shown = series();
+    for (std::size_t s = 0; s < shown.size(); ++s)
+        request.shown[s] = shown[s]->visible();
+    request.logarithmic = ChartValue->yAxis->scaleType() == QCPAxis::stLogarithmic;
+    const std::unique_ptr<QCustomPlot> chart = BuildReportChart(Log, request);
     QString reason;
-    const bool ok = WriteReportPdf(report, ChartValue, fileName, &reason);
+    const bool ok = WriteReportPdf(report, chart.get(), fileName, &reason);
     QApplication::restoreOverrideCursor();
     if (!ok)
         ShowMessage(QApplication::applicationName(), SaveFailureMessage(fileName, reason));

@@ -1,6 +1,7 @@
 // The measurement report as a reader gets it: its text as pdftotext lays it out under
 // Russian and English settings, a month with thousands of events over many pages, the
 // chart page as vectors, the fonts embedded.
+#include "chart/ReportChart.h"
 #include "chart/ReportPdf.h"
 #include "measurement/LimitAlarm.h"
 #include "measurement/MeasurementLog.h"
@@ -53,14 +54,11 @@ ReportSource source() {
     return s;
 }
 
-QCustomPlot* chartOf(QWidget* parent) {
-    auto* plot = new QCustomPlot(parent);
-    plot->resize(705, 490);
-    plot->addGraph();
-    for (int i = 0; i < 200; ++i)
-        plot->graph()->addData(i, std::sin(i / 10.0) * 20 + 20);
-    plot->rescaleAxes();
-    return plot;
+// The report's chart of t, as the window's climatic view shows it.
+std::unique_ptr<QCustomPlot> chartOf(const MeasurementLog& log) {
+    ReportChartRequest request;
+    request.shown[seriesIndex(Channel::T)] = true;
+    return BuildReportChart(log, request);
 }
 
 } // namespace
@@ -95,6 +93,8 @@ private slots:
                                    "остановлен",
                                    "Страница 1 из 2",
                                    "Страница 2 из 2",
+                                   // The chart spans the period, labelled along its axis.
+                                   "10:00:00 10:00:05 10:00:10 10:00:15 10:00:20",
                                };
         QTest::newRow("en") << QLocale(QLocale::English, QLocale::UnitedStates)
                             << QStringList{
@@ -103,6 +103,7 @@ private slots:
                                    "E, лк 6 1 12.35k 2543.1",
                                    "3 12/7/26 10:00:12 AM 12/7/26 10:00:18 AM 0:00:06 Тревога: "
                                    "минимум t, *С 10 5",
+                                   "10:00:00 AM 10:00:05 AM 10:00:10 AM 10:00:15 AM 10:00:20 AM",
                                };
     }
     void textHoldsTheFigures() {
@@ -122,17 +123,18 @@ private slots:
         log.events().runEnded(start.addSecs(18));
         poll(log, start.addSecs(21), 22.1f);
 
-        QWidget window;
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
         QString reason;
-        QVERIFY2(
-            WriteReportPdf(MeasurementReport::build(log, source()), chartOf(&window), pdf, &reason),
-            qPrintable(reason));
+        QVERIFY2(WriteReportPdf(MeasurementReport::build(log, source()), chartOf(log).get(), pdf,
+                                &reason),
+                 qPrintable(reason));
         const QStringList lines = layoutLines(pdf);
         for (const QString& line : expected)
             QVERIFY2(lines.filter(line).size() == 1,
                      qPrintable(line + QStringLiteral("\n---\n") + lines.join(u'\n')));
+        // The legend names the plotted quantity with its unit, beside the top value label.
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^\\d+ t, \\*С$"))).size(), 1);
     }
 
     // Each quantity counts its own alarms; one still going on lasts up to the newest poll.
@@ -166,13 +168,12 @@ private slots:
             poll(log, start.addSecs(3 * p), alarm ? 31 : 20);
         }
         QCOMPARE(log.events().count(), qsizetype(Events));
-        QWidget window;
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("month.pdf"));
         QString reason;
-        QVERIFY2(
-            WriteReportPdf(MeasurementReport::build(log, source()), chartOf(&window), pdf, &reason),
-            qPrintable(reason));
+        QVERIFY2(WriteReportPdf(MeasurementReport::build(log, source()), chartOf(log).get(), pdf,
+                                &reason),
+                 qPrintable(reason));
 
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
         const auto pagesMatch = QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(info);
@@ -202,6 +203,13 @@ private slots:
 
         // pdfimages lists a header and a rule before any image.
         const QString last = QString::number(pages);
+        // The chart page spans the month, its labels dated.
+        const QString chartText =
+            run(QStringLiteral("pdftotext"), {"-layout", "-f", last, "-l", last, pdf, "-"})
+                .simplified();
+        QVERIFY2(chartText.contains(QStringLiteral("07.12.2026 12.12.2026 17.12.2026 22.12.2026 "
+                                                   "27.12.2026 01.01.2027 06.01.2027")),
+                 qPrintable(chartText));
         const QStringList images =
             run(QStringLiteral("pdfimages"), {"-list", "-f", last, "-l", last, pdf})
                 .split(u'\n', Qt::SkipEmptyParts);
