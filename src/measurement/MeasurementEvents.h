@@ -43,11 +43,11 @@ public:
     void runEnded(const QDateTime& when);
     void clear();
 
-    // The user's marks. A mark set now applies from the next logged poll on (the instrument
-    // has just been moved): until then it waits, also through a stop. Empty text gives
-    // "Метка N". A mark at a chosen poll goes in time order among the events.
+    // The user's marks. A mark set now applies from the next logged poll on (the
+    // instrument has just been moved): until then it waits, also through a stop (clearing
+    // the log drops it). Empty text gives "Метка N". A mark at a chosen poll goes in time
+    // order among the events.
     void setMark(const QString& text);
-    bool hasPendingMark() const { return !m_pendingMarks.isEmpty(); }
     void setMarkAt(const QDateTime& poll, const QString& text);
     // Only marks are renamed or removed; false for any other event or an empty text.
     bool renameMark(qsizetype index, const QString& text);
