@@ -4,6 +4,7 @@
 #include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
+#include "chart/LogChart.h"
 #include "chart/LogGraph.h"
 #include "chart/ReportChart.h"
 #include "chart/ReportPdf.h"
@@ -19,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <qcustomplot.h>
 
 void TFMain::EXL1Click() {
@@ -32,6 +34,30 @@ void TFMain::CSV1Click() {
 void TFMain::PDF1Click() {
     if (canReport())
         saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+}
+
+void TFMain::PartPdfClick() {
+    if (!canReport())
+        return;
+    const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
+                                                                     m_chart->heldPeriod());
+    if (!m_savePeriod.first.isValid()) {
+        ShowMessage(QApplication::applicationName(),
+                    QStringLiteral("На видимом участке графика нет ни одной точки."));
+        return;
+    }
+    saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+}
+
+void TFMain::PartCsvClick() {
+    const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
+                                                                     m_chart->heldPeriod());
+    if (!m_savePeriod.first.isValid()) {
+        ShowMessage(QApplication::applicationName(),
+                    QStringLiteral("На видимом участке графика нет ни одной точки."));
+        return;
+    }
+    saveThroughDialog(SaveDialogXLS, DefaultCsvName(now().date()), SaveFormat::Csv);
 }
 
 void TFMain::saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
@@ -89,8 +115,11 @@ bool TFMain::canReport() {
 
 void TFMain::saveReport(const QString& fileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const MeasurementReport report = MeasurementReport::build(Log, reportSource());
+    const MeasurementReport report =
+        MeasurementReport::build(Log, reportSource(), m_savePeriod.first, m_savePeriod.second);
     ReportChartRequest request;
+    request.from = m_savePeriod.first;
+    request.to = m_savePeriod.second;
     const auto shown = series();
     for (std::size_t s = 0; s < shown.size(); ++s)
         request.shown[s] = shown[s]->visible();
@@ -139,7 +168,7 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     connect(m_export, &ExportJob::progress, progress,
             [progress](double fraction) { progress->setValue(static_cast<int>(fraction * 1000)); });
     m_pollsAtExport = m_pollsLogged; // what the copy holds, saved once the file is written
-    if (!m_export->start(Log, now().date(), fileName)) {
+    if (!m_export->start(Log, now().date(), fileName, m_savePeriod.first, m_savePeriod.second)) {
         delete progress;
         return;
     }

@@ -73,8 +73,10 @@ private slots:
         QStringList top;
         for (QAction* a : FMain->menuBar()->actions())
             top << a->text();
-        QCOMPARE(top, (QStringList{"Графики ...", "Сохранить ...", "Печать ...", "Статистика",
-                                   "События", "Настройки", "Помощь", "\"ОРИЛ \"ВИЛТА\"", "Выход"}));
+        QCOMPARE(top,
+                 (QStringList{"Графики ...", "Сохранить ...", "Печать ...", "Статистика", "События",
+                              "Метка ...", "Настройки", "Помощь", "\"ОРИЛ \"ВИЛТА\"", "Выход"}));
+        QCOMPARE(FMain->ActionMark->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
         QCOMPARE(FMain->N8->text().count(QLatin1Char('"')), 3);
         QCOMPARE(FMain->N11->text(), QStringLiteral("Климатические"));
         QCOMPARE(FMain->N12->text(), QStringLiteral("Оптические"));
