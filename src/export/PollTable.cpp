@@ -20,30 +20,38 @@ std::vector<int> loggedSeries(const MeasurementLog& log) {
     return series;
 }
 
-// Calls onRow(seconds, taken) for each poll in order; taken[c] is the index of the point
-// that column c has in it, or -1.
+// Calls onRow(seconds, taken) for each poll in order, of column c the points [next[c],
+// end[c]); taken[c] is the index of the point that column c has in the poll, or -1.
 template <class OnRow>
-void walkPolls(const MeasurementLog& log, const std::vector<int>& series, OnRow onRow) {
+void walkPolls(const MeasurementLog& log, const std::vector<int>& series,
+               std::vector<qsizetype> next, const std::vector<qsizetype>& end, OnRow onRow) {
     const std::size_t columns = series.size();
-    std::vector<qsizetype> next(columns, 0);
     std::vector<qsizetype> taken(columns, -1);
     for (;;) {
         // The earliest point not yet in a row opens the next row.
         qint64 first = std::numeric_limits<qint64>::max();
         for (std::size_t c = 0; c < columns; ++c) {
             const LogSeries& s = log.series(series[c]);
-            if (next[c] < s.count())
+            if (next[c] < end[c])
                 first = std::min<qint64>(first, s.seconds(next[c]));
         }
         if (first == std::numeric_limits<qint64>::max())
             return;
         for (std::size_t c = 0; c < columns; ++c) {
             const LogSeries& s = log.series(series[c]);
-            const bool in = next[c] < s.count() && s.seconds(next[c]) - first <= PollSpread;
+            const bool in = next[c] < end[c] && s.seconds(next[c]) - first <= PollSpread;
             taken[c] = in ? next[c]++ : -1;
         }
         onRow(first, taken);
     }
+}
+
+template <class OnRow>
+void walkPolls(const MeasurementLog& log, const std::vector<int>& series, OnRow onRow) {
+    std::vector<qsizetype> end;
+    for (int s : series)
+        end.push_back(log.count(s));
+    walkPolls(log, series, std::vector<qsizetype>(series.size(), 0), end, onRow);
 }
 
 } // namespace
@@ -75,6 +83,23 @@ PollTable PollTable::take(const MeasurementLog& log) {
 qsizetype PollTable::countRows(const MeasurementLog& log) {
     qsizetype rows = 0;
     walkPolls(log, loggedSeries(log), [&rows](qint64, const std::vector<qsizetype>&) { ++rows; });
+    return rows;
+}
+
+qsizetype PollTable::countRows(const MeasurementLog& log, const SeriesRanges& ranges) {
+    std::vector<int> series;
+    std::vector<qsizetype> begin;
+    std::vector<qsizetype> end;
+    for (int s = 0; s < MeasurementLog::SeriesCount; ++s) {
+        const auto& [b, e] = ranges[static_cast<std::size_t>(s)];
+        if (b >= e)
+            continue;
+        series.push_back(s);
+        begin.push_back(b);
+        end.push_back(e);
+    }
+    qsizetype rows = 0;
+    walkPolls(log, series, begin, end, [&rows](qint64, const std::vector<qsizetype>&) { ++rows; });
     return rows;
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "measurement/Channel.h"
+
 #include <QDate>
 #include <QtGlobal>
 
+#include <array>
 #include <cstddef>
 #include <limits>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class MeasurementLog;
@@ -25,6 +29,10 @@ public:
     static PollTable take(const MeasurementLog& log);
     // The rows take() would give, counted without holding them.
     static qsizetype countRows(const MeasurementLog& log);
+    // Per series the half-open range [begin, end) of its points.
+    using SeriesRanges = std::array<std::pair<qsizetype, qsizetype>, ChannelCount>;
+    // The rows of those points only.
+    static qsizetype countRows(const MeasurementLog& log, const SeriesRanges& ranges);
 
     // The series of each column, in channel order: those that hold points.
     const std::vector<int>& columnSeries() const { return m_series; }

@@ -37,6 +37,9 @@ QStringList cells(const LogEvent& event, qsizetype number, const QDateTime& now)
     case LogEvent::PollingStopped:
         row[What] = QStringLiteral("Опрос остановлен");
         break;
+    case LogEvent::Mark:
+        row[What] = QStringLiteral("Метка: ") + event.text;
+        break;
     }
     return row;
 }
