@@ -1,6 +1,7 @@
 #include "Formmain.h"
 
 #include "ColourSwatch.h"
+#include "ProtocolDetailsWindow.h"
 #include "chart/LogChart.h"
 #include "chart/LogGraph.h"
 #include "export/ExportJob.h"
@@ -81,6 +82,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     Clock = [] { return QDateTime::currentDateTime(); };
     RunFileDialog = [](QFileDialog* d) { return d->exec() == QDialog::Accepted; };
     RunPrintDialog = [](QPrintDialog* d) { return d->exec() == QDialog::Accepted; };
+    RunProtocolDialog = [](ProtocolDetailsWindow* d) { return d->exec() == QDialog::Accepted; };
     ShowMessage = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     };
@@ -344,6 +346,12 @@ void TFMain::buildMenu() {
     save->addAction(EXL1);
     save->addAction(CSV1);
     save->addAction(PDF1);
+    ProtocolDetailsAction = action(QStringLiteral("ProtocolDetailsAction"),
+                                   QStringLiteral("Сведения для протокола ..."));
+    ProtocolCsvAction =
+        action(QStringLiteral("ProtocolCsvAction"), QStringLiteral("Протокол CSV ..."));
+    save->addAction(ProtocolDetailsAction);
+    save->addAction(ProtocolCsvAction);
 
     QMenu* print = bar->addMenu(QStringLiteral("Печать ..."));
     N2 = print->menuAction();
@@ -368,6 +376,8 @@ void TFMain::buildMenu() {
     connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
     connect(CSV1, &QAction::triggered, this, &TFMain::CSV1Click);
     connect(PDF1, &QAction::triggered, this, &TFMain::PDF1Click);
+    connect(ProtocolDetailsAction, &QAction::triggered, this, &TFMain::ProtocolDetailsClick);
+    connect(ProtocolCsvAction, &QAction::triggered, this, &TFMain::ProtocolCsvClick);
     connect(N13, &QAction::triggered, this, &TFMain::N13Click);
     connect(N3, &QAction::triggered, this, &TFMain::N3Click);
     connect(N4, &QAction::triggered, this, &TFMain::N4Click);
@@ -419,6 +429,9 @@ void TFMain::buildTimersAndDialogs() {
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
     SaveDialogReport = saveDialog(QStringLiteral("SaveDialogReport"));
+    // The protocol is CSV whatever the name: its dialog offers nothing else.
+    SaveDialogProtocol = saveDialog(QStringLiteral("SaveDialogProtocol"));
+    SaveDialogProtocol->setNameFilters({QStringLiteral("Протокол CSV (*.csv)")});
     usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 

@@ -35,6 +35,7 @@ class LogChart;
 class LogGraph;
 class ColourSwatch;
 class RecordingWriter;
+class ProtocolDetailsWindow;
 struct PollReading;
 
 // The main window: the chart that is the measurement log, the value panel, the status
@@ -108,15 +109,19 @@ public:
     QAction* EXL1 = nullptr; // exports the log to a workbook
     QAction* CSV1 = nullptr; // exports the log as CSV text
     QAction* PDF1 = nullptr; // saves the measurement report
-    QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
-    QAction* N3 = nullptr;   // the printer setup dialog
-    QAction* N4 = nullptr;   // prints the chart
-    QAction* N5 = nullptr;   // shows or hides the statistics window
-    QAction* N13 = nullptr;  // shows or hides the events window
-    QAction* N6 = nullptr;   // shows or hides the settings window
-    QAction* N7 = nullptr;   // shows or hides the help window
-    QAction* N8 = nullptr;   // shows or hides the maker's splash card
-    QAction* N9 = nullptr;   // leaves the program
+    // "Сведения для протокола ...": what the measurement protocol is about.
+    QAction* ProtocolDetailsAction = nullptr;
+    // "Протокол CSV ...": the protocol's rows as CSV.
+    QAction* ProtocolCsvAction = nullptr;
+    QAction* N2 = nullptr;  // "Печать ...": the submenu of printing
+    QAction* N3 = nullptr;  // the printer setup dialog
+    QAction* N4 = nullptr;  // prints the chart
+    QAction* N5 = nullptr;  // shows or hides the statistics window
+    QAction* N13 = nullptr; // shows or hides the events window
+    QAction* N6 = nullptr;  // shows or hides the settings window
+    QAction* N7 = nullptr;  // shows or hides the help window
+    QAction* N8 = nullptr;  // shows or hides the maker's splash card
+    QAction* N9 = nullptr;  // leaves the program
 
     QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
     QTimer* TimerInterval = nullptr; // paces the polls of a run
@@ -126,6 +131,7 @@ public:
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
     QFileDialog* SaveDialogReport = nullptr;
+    QFileDialog* SaveDialogProtocol = nullptr;
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
 
@@ -142,6 +148,7 @@ public:
     std::function<QDateTime()> Clock;
     std::function<bool(QFileDialog*)> RunFileDialog;
     std::function<bool(QPrintDialog*)> RunPrintDialog;
+    std::function<bool(ProtocolDetailsWindow*)> RunProtocolDialog;
     std::function<void(const QString& title, const QString& text)> ShowMessage;
     // Asks a question with the given buttons and gives the text of the one chosen; the
     // last button is the one that changes nothing, and closing the box chooses it.
@@ -184,6 +191,8 @@ public slots:
     void EXL1Click();
     void CSV1Click();
     void PDF1Click();
+    void ProtocolDetailsClick();
+    void ProtocolCsvClick();
     void N13Click();
     void N3Click();
     void N4Click();
@@ -252,6 +261,8 @@ private:
     bool canReport();
     void saveReport(const QString& fileName);
     ReportSource reportSource() const;
+    // Tells the settings window the norm row the protocol's details name, if any.
+    void protocolDetailsChanged();
     // Makes printer the one that printing and the setup dialog use.
     void usePrinter(std::unique_ptr<QPrinter> printer);
     void toggle(QWidget* window);

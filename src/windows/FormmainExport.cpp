@@ -1,6 +1,7 @@
 // Saving the log to a workbook or CSV, the report to PDF, the chart to a bitmap, and
 // printing the chart.
 #include "Formmain.h"
+
 #include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
@@ -8,6 +9,7 @@
 #include "export/CsvWriter.h"
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
+#include "norms/NormLibrary.h"
 #include "report/MeasurementReport.h"
 
 #include <QApplication>
@@ -87,7 +89,8 @@ bool TFMain::canReport() {
 
 void TFMain::saveReport(const QString& fileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const MeasurementReport report = MeasurementReport::build(Log, reportSource());
+    MeasurementReport report = MeasurementReport::build(Log, reportSource());
+    report.protocol = MeasurementProtocol::build(Log, reportSource(), NormLibrary::shared());
     QString reason;
     const bool ok = WriteReportPdf(report, ChartValue, fileName, &reason);
     QApplication::restoreOverrideCursor();
