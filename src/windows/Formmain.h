@@ -109,19 +109,20 @@ public:
     QAction* EXL1 = nullptr; // exports the log to a workbook
     QAction* CSV1 = nullptr; // exports the log as CSV text
     QAction* PDF1 = nullptr; // saves the measurement report
-    // "Сведения для протокола ...": what the measurement protocol is about.
+    QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
+    QAction* N3 = nullptr;   // the printer setup dialog
+    QAction* N4 = nullptr;   // prints the chart
+    QAction* N5 = nullptr;   // shows or hides the statistics window
+    QAction* N13 = nullptr;  // shows or hides the events window
+    QAction* N6 = nullptr;   // shows or hides the settings window
+    QAction* N7 = nullptr;   // shows or hides the help window
+    QAction* N8 = nullptr;   // shows or hides the maker's splash card
+    QAction* N9 = nullptr;   // leaves the program
+
+    // In "Сохранить ...": "Сведения для протокола ...", what the measurement protocol is
+    // about, and "Протокол CSV ...", the protocol's rows as CSV.
     QAction* ProtocolDetailsAction = nullptr;
-    // "Протокол CSV ...": the protocol's rows as CSV.
     QAction* ProtocolCsvAction = nullptr;
-    QAction* N2 = nullptr;  // "Печать ...": the submenu of printing
-    QAction* N3 = nullptr;  // the printer setup dialog
-    QAction* N4 = nullptr;  // prints the chart
-    QAction* N5 = nullptr;  // shows or hides the statistics window
-    QAction* N13 = nullptr; // shows or hides the events window
-    QAction* N6 = nullptr;  // shows or hides the settings window
-    QAction* N7 = nullptr;  // shows or hides the help window
-    QAction* N8 = nullptr;  // shows or hides the maker's splash card
-    QAction* N9 = nullptr;  // leaves the program
 
     QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
     QTimer* TimerInterval = nullptr; // paces the polls of a run
