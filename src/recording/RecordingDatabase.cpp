@@ -33,7 +33,14 @@ CREATE TABLE event(idx INTEGER PRIMARY KEY, kind INTEGER NOT NULL, series INTEGE
 PRAGMA user_version = 2;
 )";
 
-const char* const UpsertEvent = "INSERT OR REPLACE INTO event VALUES(?,?,?,?,?,?,?,?,?)";
+// What schema 3 adds to schema 2.
+const char* const RunSchema = R"(
+ALTER TABLE event ADD COLUMN text TEXT;
+CREATE TABLE run(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+PRAGMA user_version = 3;
+)";
+
+const char* const UpsertEvent = "INSERT OR REPLACE INTO event VALUES(?,?,?,?,?,?,?,?,?,?)";
 
 // Event times to the millisecond, on the wall clock as the poll times are.
 qint64 wallMsecs(const QDateTime& when) {
@@ -100,6 +107,11 @@ struct PointTime {
         return poll != o.poll ? poll < o.poll : series < o.series;
     }
 };
+
+QString columnText(sqlite3_stmt* st, int column) {
+    const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(st, column));
+    return QString::fromUtf16(text, sqlite3_column_bytes16(st, column) / 2);
+}
 
 QDateTime local(qint64 wall) {
     return wallDateTime(wall);
@@ -178,7 +190,7 @@ bool RecordingDatabase::prepareStatements() {
         {&m_upsertEvent, UpsertEvent},
     };
     for (const auto& s : statements) {
-        if (s.st == &m_upsertEvent && m_version < 2)
+        if (s.st == &m_upsertEvent && m_version < SchemaVersion)
             break;
         if (sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.st, nullptr) !=
             SQLITE_OK)
@@ -201,7 +213,7 @@ bool RecordingDatabase::create(const QString& path) {
     // The WAL journal lets a commit be one append and one sync; FULL syncs it at every
     // commit, so a poll that was written survives a power cut.
     if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=FULL") || !exec("BEGIN") ||
-        !exec(Schema) || !exec(EventSchema) || !exec("COMMIT") ||
+        !exec(Schema) || !exec(EventSchema) || !exec(RunSchema) || !exec("COMMIT") ||
         !queryInt("PRAGMA user_version", m_version) || !prepareStatements()) {
         close();
         return false;
@@ -271,7 +283,7 @@ bool RecordingDatabase::write(const std::function<bool()>& body) {
 bool RecordingDatabase::upgrade() {
     if (m_version >= SchemaVersion)
         return true;
-    if (!exec(EventSchema))
+    if ((m_version < 2 && !exec(EventSchema)) || !exec(RunSchema))
         return false;
     m_version = SchemaVersion;
     const int rc = sqlite3_prepare_v3(m_db, UpsertEvent, -1, SQLITE_PREPARE_PERSISTENT,
@@ -296,6 +308,11 @@ bool RecordingDatabase::upsertEvents(const std::vector<RecordedEvent>& events) {
             sqlite3_bind_int64(st, 9, wallMsecs(e.end));
         else
             sqlite3_bind_null(st, 9);
+        if (e.text.isEmpty())
+            sqlite3_bind_null(st, 10);
+        else
+            sqlite3_bind_text16(st, 10, e.text.utf16(), static_cast<int>(e.text.size() * 2),
+                                SQLITE_TRANSIENT);
         const int rc = sqlite3_step(st);
         if (rc != SQLITE_DONE)
             return fail(rc);
@@ -311,18 +328,61 @@ bool RecordingDatabase::replaceEvents(const std::vector<RecordedEvent>& events) 
     return write([&] { return exec("DELETE FROM event") && upsertEvents(events); });
 }
 
+bool RecordingDatabase::writeDetails(const QMap<QString, QString>& details) {
+    return write([&] {
+        if (!exec("DELETE FROM run"))
+            return false;
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, "INSERT INTO run VALUES(?,?)", -1, &st, nullptr);
+        for (auto it = details.begin(); rc == SQLITE_OK && it != details.end(); ++it) {
+            const QByteArray key = it.key().toUtf8();
+            const QByteArray value = it.value().toUtf8();
+            sqlite3_reset(st);
+            sqlite3_bind_text(st, 1, key.constData(), static_cast<int>(key.size()),
+                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, value.constData(), static_cast<int>(value.size()),
+                              SQLITE_TRANSIENT);
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        }
+        sqlite3_finalize(st);
+        return rc == SQLITE_OK || fail(rc);
+    });
+}
+
+bool RecordingDatabase::readDetails(QMap<QString, QString>& details) {
+    if (m_version < 3)
+        return true; // older files say nothing of their run
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "SELECT key, value FROM run", -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        rc = SQLITE_OK;
+        if (sqlite3_column_type(st, 0) != SQLITE_TEXT || sqlite3_column_type(st, 1) != SQLITE_TEXT)
+            continue;
+        const QString key = columnText(st, 0);
+        const QString value = columnText(st, 1);
+        if (!key.isEmpty() && !value.isEmpty())
+            details.insert(key, value);
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE || fail(rc);
+}
+
 bool RecordingDatabase::readEvents(std::vector<LogEvent>& events) {
     sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(
-        m_db,
-        "SELECT kind, series, side, lim, extreme, missed, began, ended FROM event ORDER BY idx", -1,
-        &st, nullptr);
+    // A file of schema 2 has no texts: its events are no marks.
+    const char* sql = m_version >= 3 ? "SELECT kind, series, side, lim, extreme, missed, began, "
+                                       "ended, text FROM event ORDER BY idx"
+                                     : "SELECT kind, series, side, lim, extreme, missed, began, "
+                                       "ended, NULL FROM event ORDER BY idx";
+    int rc = sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
     while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         rc = SQLITE_OK;
         const int kind = sqlite3_column_int(st, 0);
         const int side = sqlite3_column_int(st, 2);
-        if (kind < LogEvent::Alarm || kind > LogEvent::PollingStopped ||
-            side < LimitCrossing::None || side > LimitCrossing::Max)
+        if (kind < LogEvent::Alarm || kind > LogEvent::Mark || side < LimitCrossing::None ||
+            side > LimitCrossing::Max)
             continue; // not one this program writes
         LogEvent e;
         e.kind = static_cast<LogEvent::Kind>(kind);
@@ -334,6 +394,10 @@ bool RecordingDatabase::readEvents(std::vector<LogEvent>& events) {
         e.start = wallMsecsDateTime(sqlite3_column_int64(st, 6));
         if (sqlite3_column_type(st, 7) != SQLITE_NULL)
             e.end = wallMsecsDateTime(sqlite3_column_int64(st, 7));
+        if (sqlite3_column_type(st, 8) == SQLITE_TEXT)
+            e.text = columnText(st, 8);
+        if (e.kind == LogEvent::Mark && e.text.isEmpty())
+            continue; // a mark always has its text
         events.push_back(e);
     }
     sqlite3_finalize(st);
@@ -388,7 +452,8 @@ bool RecordingDatabase::appendMissed(qint64 time, const std::vector<RecordedEven
 bool RecordingDatabase::clear() {
     const bool ok = write([&] {
         return exec("DELETE FROM poll") && exec("DELETE FROM point_time") &&
-               exec("DELETE FROM missed_poll") && exec("DELETE FROM event");
+               exec("DELETE FROM missed_poll") && exec("DELETE FROM event") &&
+               exec("DELETE FROM run");
     });
     if (ok)
         m_lastPoll = 0;
@@ -497,6 +562,11 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
             return false;
         log.events().restore(std::move(events));
     }
+    QMap<QString, QString> details;
+    if (!readDetails(details))
+        return false;
+    for (auto it = details.begin(); it != details.end(); ++it)
+        log.setDetail(it.key(), it.value());
     Summary summary;
     if (!summarize(summary))
         return false;

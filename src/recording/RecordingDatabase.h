@@ -3,6 +3,7 @@
 #include "RecordedEvent.h"
 #include "RecordedPoll.h"
 
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -22,9 +23,12 @@ class MeasurementLog;
 // Schema 2 adds event: the log's events by their index in its list, times in wall-clock
 // milliseconds, end NULL while the event lasts. A file of schema 1 is read as it is and
 // gets the table at its first write.
+// Schema 3 adds the event's text (a mark's) and run: what the run was, as key/value
+// texts (the log's details); keys this version does not know are kept and ignored.
+// Older files get both at their first write; a newer schema is refused.
 class RecordingDatabase {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     // Marks the file as this program's recording ("VILT"), so a foreign database with
     // a similar layout is never taken for one.
     static constexpr int ApplicationId = 0x56494C54;
@@ -56,6 +60,8 @@ public:
     bool writeEvents(const std::vector<RecordedEvent>& events);
     // The log's whole list of events in place of the recorded one.
     bool replaceEvents(const std::vector<RecordedEvent>& events);
+    // The log's whole set of details in place of the recorded one.
+    bool writeDetails(const QMap<QString, QString>& details);
     bool clear();
 
     bool summarize(Summary& summary);
@@ -77,6 +83,7 @@ private:
     bool upgrade();
     bool upsertEvents(const std::vector<RecordedEvent>& events);
     bool readEvents(std::vector<LogEvent>& events);
+    bool readDetails(QMap<QString, QString>& details);
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_insertPoll = nullptr;

@@ -15,7 +15,7 @@ RecordingWriter::RecordingWriter(QString folder, QObject* parent)
 }
 
 RecordingWriter::~RecordingWriter() {
-    push({Job::Quit, {}, {}, {}});
+    push({Job::Quit, {}, {}, {}, {}});
     m_thread.join();
 }
 
@@ -28,13 +28,13 @@ void RecordingWriter::push(Job job) {
 }
 
 void RecordingWriter::record(const RecordedPoll& poll) {
-    push({Job::Poll, poll, {}, std::exchange(m_pendingEvents, {})});
+    push({Job::Poll, poll, {}, std::exchange(m_pendingEvents, {}), {}});
 }
 
 void RecordingWriter::recordMissed(qint64 wallTime) {
     RecordedPoll at;
     at.time = wallTime;
-    push({Job::Missed, at, {}, std::exchange(m_pendingEvents, {})});
+    push({Job::Missed, at, {}, std::exchange(m_pendingEvents, {}), {}});
 }
 
 void RecordingWriter::recordEvent(qsizetype index, const LogEvent& event) {
@@ -45,20 +45,25 @@ void RecordingWriter::recordEvent(qsizetype index, const LogEvent& event) {
 
 void RecordingWriter::flushEvents() {
     if (!m_pendingEvents.empty())
-        push({Job::Events, {}, {}, std::exchange(m_pendingEvents, {})});
+        push({Job::Events, {}, {}, std::exchange(m_pendingEvents, {}), {}});
 }
 
 void RecordingWriter::replaceEvents(const std::vector<LogEvent>& events) {
     m_pendingEvents.clear();
-    Job job{Job::AllEvents, {}, {}, {}};
+    Job job{Job::AllEvents, {}, {}, {}, {}};
     for (std::size_t i = 0; i < events.size(); ++i)
         job.events.push_back({static_cast<qsizetype>(i), events[i]});
     push(std::move(job));
 }
 
+void RecordingWriter::writeDetails(const QMap<QString, QString>& details) {
+    Job job{Job::Details, {}, {}, {}, details};
+    push(std::move(job));
+}
+
 void RecordingWriter::clear() {
     m_pendingEvents.clear();
-    push({Job::Clear, {}, {}, {}});
+    push({Job::Clear, {}, {}, {}, {}});
 }
 
 void RecordingWriter::adopt(const QString& path, std::unique_ptr<QLockFile> lock) {
@@ -66,11 +71,11 @@ void RecordingWriter::adopt(const QString& path, std::unique_ptr<QLockFile> lock
         std::lock_guard<std::mutex> guard(m_mutex);
         m_adoptedLock = std::move(lock);
     }
-    push({Job::Adopt, {}, path, {}});
+    push({Job::Adopt, {}, path, {}, {}});
 }
 
 void RecordingWriter::discard() {
-    push({Job::Discard, {}, {}, {}});
+    push({Job::Discard, {}, {}, {}, {}});
     waitUntilWritten();
 }
 
@@ -130,6 +135,13 @@ void RecordingWriter::perform(Job& job) {
             stopRecording(m_db->reason());
         break;
     }
+    case Job::Details:
+        // An empty set makes no file of its own.
+        if (m_stopped || (job.details.empty() && !m_db->isOpen()))
+            break;
+        if (ensureOpen() && !m_db->writeDetails(job.details))
+            stopRecording(m_db->reason());
+        break;
     case Job::Clear:
         if (m_stopped) {
             // What the failed file held is cleared from the log too: start afresh.

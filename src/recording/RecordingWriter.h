@@ -3,6 +3,7 @@
 #include "RecordedEvent.h"
 #include "RecordedPoll.h"
 
+#include <QMap>
 #include <QObject>
 #include <QString>
 
@@ -38,6 +39,8 @@ public:
     void recordEvent(qsizetype index, const LogEvent& event);
     // The log's list of events was replaced (cleared, restored): the file takes all of it.
     void replaceEvents(const std::vector<LogEvent>& events);
+    // The log's details changed: the file takes all of them.
+    void writeDetails(const QMap<QString, QString>& details);
     // Empties the recording with the log; a stopped recording starts afresh.
     void clear();
     // Continues a recording restored into the log, whose lock the caller holds.
@@ -56,10 +59,12 @@ signals:
 
 private:
     struct Job {
-        enum Kind { Poll, Missed, Events, AllEvents, Clear, Adopt, Discard, Quit } kind = Quit;
+        enum Kind { Poll, Missed, Events, AllEvents, Details, Clear, Adopt, Discard, Quit };
+        Kind kind = Quit;
         RecordedPoll poll;
         QString path;
         std::vector<RecordedEvent> events;
+        QMap<QString, QString> details;
     };
     void push(Job job);
     void flushEvents();

@@ -164,6 +164,8 @@ public:
 
     // The recording of the log on disk (one per program instance).
     RecordingWriter* recording() const { return m_recording; }
+    // Sets one of the log's details (an empty value removes it) and records it.
+    void setLogDetail(const QString& key, const QString& value);
     // Logged polls that no export has saved since (what the exit question counts).
     qsizetype unsavedPolls() const { return m_pollsLogged - m_pollsSaved; }
     // The status bar's note that the recording stopped; hidden while it runs.

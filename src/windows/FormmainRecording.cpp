@@ -160,6 +160,13 @@ void TFMain::setRecordingAside(const QString& path, const QString& reason) {
     ShowMessage(QStringLiteral("Ошибка"), text);
 }
 
+void TFMain::setLogDetail(const QString& key, const QString& value) {
+    if (Log.detail(key) == value)
+        return;
+    Log.setDetail(key, value);
+    m_recording->writeDetails(Log.details());
+}
+
 void TFMain::recordingStopped(const QString& reason) {
     RecordingNote->setText(QStringLiteral("Запись журнала на диск остановлена: %1").arg(reason));
     RecordingNote->setToolTip(RecordingFolder::path());

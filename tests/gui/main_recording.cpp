@@ -48,8 +48,8 @@ class MainRecording : public QObject {
     // The events of deadRecording() once restored: an alarm left open, ended at the last
     // poll, and the missed poll's gap.
     static std::vector<LogEvent> deadEvents() {
-        LogEvent alarm{LogEvent::Alarm, 0, LimitCrossing::Min, 0, -3.4, 0, at(3), at(9)};
-        LogEvent gap{LogEvent::MissedPolls, -1, LimitCrossing::None, 0, 0, 1, at(6), at(9)};
+        LogEvent alarm{LogEvent::Alarm, 0, LimitCrossing::Min, 0, -3.4, 0, {}, at(3), at(9)};
+        LogEvent gap{LogEvent::MissedPolls, -1, LimitCrossing::None, 0, 0, 1, {}, at(6), at(9)};
         return {alarm, gap};
     }
     // A recording left by a dead program: the second poll has a point a second late and
@@ -69,7 +69,8 @@ class MainRecording : public QObject {
         gapOpen.end = QDateTime();
         RecordingDatabase db;
         const bool ok = db.create(path) && db.append(a) && db.append(b, {{0, alarm}}) &&
-                        db.appendMissed(t0 + 6, {{1, gapOpen}}) && db.append(c, {{1, gap}});
+                        db.appendMissed(t0 + 6, {{1, gapOpen}}) && db.append(c, {{1, gap}}) &&
+                        db.writeDetails({{"head", "2"}});
         return ok ? path : QString();
     }
     static std::vector<LogEvent> readBack(const QString& path) {
@@ -142,8 +143,13 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::newRow("restore") << QStringList{"Восстановить"} << true << true << "";
         // A file of the first schema: no events but the gap its missed poll makes.
-        QTest::newRow("restore, schema 1") << QStringList{"Восстановить"} << true << true
-                                           << "DROP TABLE event; PRAGMA user_version = 1";
+        QTest::newRow("restore, schema 1")
+            << QStringList{"Восстановить"} << true << true
+            << "DROP TABLE event; DROP TABLE run; PRAGMA user_version = 1";
+        // Schema 2: events without texts, no details of the run.
+        QTest::newRow("restore, schema 2")
+            << QStringList{"Восстановить"} << true << true
+            << "ALTER TABLE event DROP COLUMN text; DROP TABLE run; PRAGMA user_version = 2";
         QTest::newRow("keep") << QStringList{"Оставить на потом"} << false << true << "";
         QTest::newRow("delete") << QStringList{"Удалить…", "Удалить"} << false << false << "";
         QTest::newRow("delete, then not")
@@ -180,7 +186,9 @@ private slots:
                  std::vector<QDateTime>{QDateTime(QDate(2026, 12, 1), QTime(12, 0, 6))});
         QVERIFY(log.gapBefore(0, 2) && !log.gapBefore(0, 1));
         QCOMPARE(FMain->unsavedPolls(), qsizetype(3));
-        QCOMPARE(log.events().all(), sql.isEmpty() ? deadEvents() : std::vector{deadEvents()[1]});
+        const bool schema1 = sql.contains("DROP TABLE event");
+        QCOMPARE(log.events().all(), schema1 ? std::vector{deadEvents()[1]} : deadEvents());
+        QCOMPARE(log.detail("head"), sql.isEmpty() ? QStringLiteral("2") : QString());
         // A new run appends to the restored log and to the same file, its events too (the
         // stop the dead program left now ends), to a file of either schema.
         poll(1);
@@ -191,6 +199,14 @@ private slots:
         QVERIFY(db.open(path, true) && db.summarize(summary));
         QCOMPARE(summary.polls, qint64(4));
         QCOMPARE(readBack(path), log.events().all());
+        // A mark's text and the run's details go to a file of any schema from now on.
+        LogEvent mark{LogEvent::Mark, -1, LimitCrossing::None, 0, 0, 0, "Точка 1", at(9), at(9)};
+        FMain->Log.events().append(mark);
+        FMain->setLogDetail("head", "3");
+        QTRY_COMPARE(readBack(path).back(), mark); // an event alone is written once idle
+        MeasurementLog back;
+        QVERIFY(db.readInto(back, {}));
+        QCOMPARE(back.details(), (QMap<QString, QString>{{"head", "3"}}));
         // "Очистить" empties the file's events with the log's.
         FMain->ButtonClearClick();
         FMain->recording()->waitUntilWritten();
@@ -216,7 +232,7 @@ private slots:
         QTest::newRow("foreign SQLite file")
             << QByteArray() << false << "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1)" << 0
             << "это не запись журнала этой программы";
-        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 3" << 0
+        QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 4" << 0
                                       << "запись сделана более новой версией программы";
     }
     void damaged() {

@@ -47,6 +47,8 @@ QString eventLine(const LogEvent& e) {
         return QStringLiteral("missed %1 %2").arg(e.missedPolls).arg(span);
     case LogEvent::PollingStopped:
         return QStringLiteral("stop ") + span;
+    case LogEvent::Mark:
+        return QStringLiteral("mark %1 %2").arg(e.text, span);
     }
     return {};
 }
