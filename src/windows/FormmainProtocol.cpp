@@ -17,8 +17,9 @@ void TFMain::ProtocolDetailsClick() {
                                  this);
     if (!RunProtocolDialog(&window))
         return;
+    // Into the recording too, so that they come back with a restored log.
     for (const auto& [key, value] : window.details().keyedValues())
-        Log.setDetail(key, value);
+        setLogDetail(key, value);
     protocolDetailsChanged();
 }
 
