@@ -127,6 +127,11 @@ void ChartMouse::move(QMouseEvent* e) {
 void ChartMouse::release(QMouseEvent* e) {
     const Qt::MouseButton button = m_button;
     m_button = Qt::NoButton;
+    if (button == Qt::RightButton &&
+        (e->position().toPoint() - m_start).manhattanLength() < MinimumDrag) {
+        emit rightClicked(m_start);
+        return;
+    }
     if (button != Qt::LeftButton)
         return;
     m_band->hide();

@@ -26,6 +26,8 @@ public:
 
 signals:
     void heldChanged(bool held);
+    // A right click that moved nothing, at that place on the chart.
+    void rightClicked(const QPoint& pos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

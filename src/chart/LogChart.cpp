@@ -2,6 +2,7 @@
 
 #include "ChartMouse.h"
 #include "LogGraph.h"
+#include "MarkLines.h"
 #include "PointReadout.h"
 #include "TimeLabelTicker.h"
 #include "measurement/MeasurementLog.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -63,6 +65,8 @@ LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
     m_plot->xAxis->setTicker(m_ticker);
     m_mouse = new ChartMouse(m_plot);
     connect(m_mouse, &ChartMouse::heldChanged, this, &LogChart::heldChanged);
+    connect(m_mouse, &ChartMouse::rightClicked, this, &LogChart::rightClicked);
+    m_marks = std::make_unique<MarkLines>(m_plot, log);
     new PointReadout(m_plot, log);
 
     // A label over the chart rather than a chart item: it describes the screen, so the
@@ -78,6 +82,8 @@ LogChart::LogChart(QCustomPlot* plot, const MeasurementLog& log,
     m_heldNote->hide();
     connect(m_plot, &QCustomPlot::afterLayout, this, &LogChart::placeHeldNote);
 }
+
+LogChart::~LogChart() = default;
 
 void LogChart::setValueAxis(bool logarithmic, double lower, double upper, const QString& title) {
     QCPAxis* left = m_plot->yAxis;
@@ -113,11 +119,48 @@ int LogChart::referenceSeries() const {
 
 void LogChart::setReferenceSeries(int series) {
     m_ticker->setReferenceSeries(series);
+    updateMarks();
+}
+
+void LogChart::eventChanged(qsizetype index) {
+    if (index >= 0 && m_log.events().at(index).kind != LogEvent::Mark)
+        return;
+    // A mark set at a poll comes with the poll's first point, maybe before the point of
+    // the series it is drawn on: the poll's end draws it again.
+    m_marksStale = true;
+    updateMarks();
+    m_plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void LogChart::updateMarks() {
+    m_marks->update(referenceSeries());
+}
+
+std::pair<QDateTime, QDateTime> LogChart::heldPeriod() const {
+    const int s = referenceSeries();
+    const qsizetype n = m_log.count(s);
+    const QCPRange range = m_plot->xAxis->range();
+    const auto first = std::max<qsizetype>(0, qsizetype(std::ceil(range.lower)));
+    const auto last = std::min<qsizetype>(n - 1, qsizetype(std::floor(range.upper)));
+    if (n == 0 || first > last)
+        return {};
+    return {m_log.time(s, first), m_log.time(s, last)};
+}
+
+void LogChart::rightClicked(const QPoint& pos) {
+    const int s = referenceSeries();
+    const qsizetype n = m_log.count(s);
+    const double x = m_plot->xAxis->pixelToCoord(pos.x());
+    const auto i =
+        std::clamp<qsizetype>(qsizetype(std::lround(x)), 0, std::max<qsizetype>(n - 1, 0));
+    emit pointChosen(n > 0 ? m_log.time(s, i) : QDateTime(), m_plot->mapToGlobal(pos));
 }
 
 void LogChart::pollLogged() {
     // A view the user zoomed or panned stays where it is; the points are logged anyway,
     // and a view they cannot show in is not redrawn for them.
+    if (std::exchange(m_marksStale, false))
+        updateMarks();
     if (!isHeld())
         followNewest();
     else if (!newPointsInView())

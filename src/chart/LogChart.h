@@ -2,14 +2,18 @@
 
 #include "measurement/TimeAxis.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSharedPointer>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
 class ChartMouse;
+class MarkLines;
 class LogGraph;
 class MeasurementLog;
 class QCustomPlot;
@@ -29,6 +33,7 @@ public:
     // newestView gives where the time axis goes to show the newest points, if anywhere.
     LogChart(QCustomPlot* plot, const MeasurementLog& log,
              std::function<std::optional<TimeAxisRange>()> newestView);
+    ~LogChart() override;
 
     std::array<LogGraph*, 10> series() const { return m_series; }
     // The series whose points' times label the time axis.
@@ -48,10 +53,23 @@ public:
     bool isHeld() const;
     // Gives a view the user zoomed or panned back to following the newest points.
     void endHold();
+    // The times of the first and last point the held view shows on the time axis's
+    // series; invalid when it shows none.
+    std::pair<QDateTime, QDateTime> heldPeriod() const;
+
+    // The log's event at index changed (-1: the list did): marks are drawn anew.
+    void eventChanged(qsizetype index);
+
+signals:
+    // The user clicked the right button on the chart without dragging: the time of the
+    // reference series' point nearest to the click, invalid where it has none.
+    void pointChosen(const QDateTime& poll, const QPoint& globalPos);
 
 private:
     void heldChanged(bool held);
     void placeHeldNote();
+    void rightClicked(const QPoint& pos);
+    void updateMarks();
     // Whether points logged since the last redraw can show in the held view.
     bool newPointsInView() const;
 
@@ -62,4 +80,6 @@ private:
     QSharedPointer<TimeLabelTicker> m_ticker;
     ChartMouse* m_mouse;
     QLabel* m_heldNote; // says that polls no longer move the held view
+    std::unique_ptr<MarkLines> m_marks;
+    bool m_marksStale = false;
 };

@@ -18,6 +18,8 @@ namespace {
 // Widths of the table columns, as shares.
 constexpr double QuantityShares[] = {1.3, 0.7, 1.7, 1.7, 0.9, 1.5, 1.1, 0.7};
 constexpr double EventShares[] = {0.55, 1.8, 1.8, 1.35, 1.75, 1.0, 0.9, 1.1};
+// The measuring points' tables: the overall table's first five columns, as wide.
+constexpr double PointShares[] = {1.3, 0.7, 1.7, 1.7, 0.9, 3.3};
 
 QFont face(double points, bool bold = false) {
     QFont f(QStringLiteral("sans-serif"));
@@ -63,6 +65,48 @@ public:
             m_slices.push_back({0, 0});
     }
     int textPages() const { return static_cast<int>(m_slices.size()); }
+
+    // The measuring points go on pages of their own after the events, a point never split.
+    void planPoints() {
+        const double bottom = m_area.height() - m_footer;
+        double y = sectionHeading();
+        int page = 0;
+        for (const MeasurementReport::PointSection& p : m_report.points) {
+            const double h = pointHeight(p);
+            if (y + h > bottom && y > sectionHeading()) {
+                ++page;
+                y = 0;
+            }
+            m_pointPage.push_back(page);
+            y += h;
+        }
+    }
+    int pointPages() const { return m_pointPage.empty() ? 0 : m_pointPage.back() + 1; }
+
+    void drawPointsPage(int page) {
+        double y = 0;
+        if (page == 0) {
+            m_painter.setFont(face(11, true));
+            y += drawLine(QStringLiteral("По точкам измерений"), y, Qt::AlignLeft) * 1.3;
+        }
+        const std::vector<double> edges =
+            columnEdges(PointShares, std::size(PointShares), 0, m_area.width());
+        for (std::size_t i = 0; i < m_report.points.size(); ++i) {
+            if (m_pointPage[i] != page)
+                continue;
+            const MeasurementReport::PointSection& p = m_report.points[i];
+            m_painter.setFont(face(9, true));
+            y += drawLine(p.name, y, Qt::AlignLeft);
+            m_painter.setFont(m_body);
+            y += drawLine(QStringLiteral("Период: %1; опросов: %2").arg(p.periodText).arg(p.polls),
+                          y, Qt::AlignLeft) *
+                 1.2;
+            y = drawRow(m_report.pointHeadings, edges, y, headerHeight(), true);
+            for (const QStringList& row : p.rows)
+                y = drawRow(row, edges, y, twoLines(), false);
+            y += QFontMetricsF(m_body, &m_writer).height();
+        }
+    }
 
     double drawFirstPage() {
         double y = 0;
@@ -135,6 +179,16 @@ public:
     }
 
 private:
+    double sectionHeading() const {
+        return QFontMetricsF(face(11, true), &m_writer).height() * 1.3;
+    }
+    double twoLines() const { return m_rowHeight + QFontMetricsF(m_table, &m_writer).height(); }
+    double pointHeight(const MeasurementReport::PointSection& p) const {
+        const double body = QFontMetricsF(m_body, &m_writer).height();
+        return QFontMetricsF(face(9, true), &m_writer).height() + body * 2.2 + headerHeight() +
+               twoLines() * static_cast<double>(p.rows.size());
+    }
+
     double headerHeight() const {
         return m_rowHeight + QFontMetricsF(m_tableBold, &m_writer).height();
     }
@@ -195,6 +249,7 @@ private:
     double m_rowHeight = 0;
     double m_eventsTop = 0;
     std::vector<PageSlice> m_slices;
+    std::vector<int> m_pointPage; // the page of each measuring point, counted from the first
 };
 
 void setUpPages(QPdfWriter& writer, int resolution) {
@@ -242,32 +297,40 @@ bool WriteReportPdf(const MeasurementReport& report, QCustomPlot* chart, const Q
         if (!painter.begin(&writer))
             return fail(QStringLiteral("файл не открывается для записи"));
         ReportPainter pages(writer, painter, report);
+        pages.planPoints();
         ProtocolPages protocol(writer, painter, report.protocol);
         const int before = protocol.pageCount();
         if (before > 0)
             pages.planEvents(firstPageHeight(report, resolution));
+        const auto total = [&] {
+            return before + pages.textPages() + pages.pointPages() + (chart ? 1 : 0);
+        };
         for (int p = 0; p < before; ++p) {
             if (p > 0)
                 writer.newPage();
             protocol.drawPage(p);
-            pages.drawFooter(p + 1, before + pages.textPages() + (chart ? 1 : 0));
+            pages.drawFooter(p + 1, total());
         }
         if (before > 0)
             writer.newPage();
         pages.planEvents(pages.drawFirstPage());
-        const int total = before + pages.textPages() + (chart ? 1 : 0);
         for (int p = 0; p < pages.textPages(); ++p) {
             if (p > 0)
                 writer.newPage();
             pages.drawEventsPage(p);
-            pages.drawFooter(before + p + 1, total);
+            pages.drawFooter(before + p + 1, total());
+        }
+        for (int p = 0; p < pages.pointPages(); ++p) {
+            writer.newPage();
+            pages.drawPointsPage(p);
+            pages.drawFooter(before + pages.textPages() + p + 1, total());
         }
         if (chart) {
             if (chart->width() > chart->height())
                 writer.setPageOrientation(QPageLayout::Landscape);
             writer.newPage();
             pages.drawChartPage(chart);
-            pages.drawFooter(total, total);
+            pages.drawFooter(total(), total());
         }
         if (!painter.end())
             return fail(QStringLiteral("ошибка записи PDF"));

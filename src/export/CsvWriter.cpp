@@ -1,6 +1,7 @@
 #include "CsvWriter.h"
 
 #include "FileFailureReason.h"
+#include "MarkCells.h"
 #include "ReplacingFile.h"
 #include "measurement/Channel.h"
 #include "measurement/ChannelCaption.h"
@@ -36,6 +37,18 @@ void appendTenths(QByteArray& out, qint32 q, char separator) {
     }
 }
 
+// The user's text as one cell: quoted when it holds a separator, a quote or a line end. A
+// text a spreadsheet would take for a formula (a mark may come from someone else's file)
+// gets a leading apostrophe, which keeps it text.
+QByteArray csvText(const QString& text) {
+    QByteArray t = text.toUtf8();
+    if (t.startsWith('=') || t.startsWith('+') || t.startsWith('-') || t.startsWith('@'))
+        t.prepend('\'');
+    if (!t.contains(';') && !t.contains('"') && !t.contains('\n') && !t.contains('\r'))
+        return t;
+    return '"' + t.replace('"', "\"\"") + '"';
+}
+
 } // namespace
 
 QString DefaultCsvName(const QDate& date) {
@@ -64,6 +77,10 @@ ExportResult ExportCsv(PollTable table, QChar decimalSeparator, const QString& f
     out.append("Дата и время");
     for (int s : series)
         out.append(';').append(channelHeading(static_cast<Channel>(s)).toUtf8());
+    // Only a log with marks has their column, so one without keeps its layout.
+    const std::map<qsizetype, QString> marks = table.marks();
+    if (!marks.empty())
+        out.append(';').append(markHeading().toUtf8());
     out.append("\r\n");
 
     qint64 shownDay = std::numeric_limits<qint64>::min();
@@ -100,6 +117,11 @@ ExportResult ExportCsv(PollTable table, QChar decimalSeparator, const QString& f
             if (std::isfinite(v))
                 out.append(
                     c.toString(v, 'g', 15).replace(u'.', QChar::fromLatin1(separator)).toLatin1());
+        }
+        if (!marks.empty()) {
+            out.append(';');
+            if (const auto m = marks.find(r); m != marks.end())
+                out.append(csvText(m->second));
         }
         out.append("\r\n");
         if (out.size() >= FlushBytes) {

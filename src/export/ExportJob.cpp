@@ -19,13 +19,14 @@ ExportJob::~ExportJob() {
     }
 }
 
-bool ExportJob::start(const MeasurementLog& log, const QDate& date, const QString& fileName) {
+bool ExportJob::start(const MeasurementLog& log, const QDate& date, const QString& fileName,
+                      const QDateTime& from, const QDateTime& to) {
     if (m_thread)
         return false;
     auto outcome = std::make_shared<ExportResult>();
     const auto tell = [this](double fraction) { emit progress(fraction); };
     if (IsCsvName(fileName)) {
-        auto table = std::make_shared<PollTable>(PollTable::take(log));
+        auto table = std::make_shared<PollTable>(PollTable::take(log, from, to));
         const QChar separator = RegionalSettings::decimalSeparator();
         m_thread = QThread::create([table, outcome, fileName, separator, tell] {
             *outcome = ExportCsv(std::move(*table), separator, fileName, tell);

@@ -3,6 +3,7 @@
 #include "ExportResult.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -22,8 +23,10 @@ public:
 
     // Takes the snapshot of the log, with date for A1, and starts writing fileName: CSV
     // when the name ends in .csv, else a workbook.
-    // Refused (false, nothing done) while a job is under way.
-    bool start(const MeasurementLog& log, const QDate& date, const QString& fileName);
+    // Refused (false, nothing done) while a job is under way. CSV may take only the polls
+    // within [from, to] (a held view of the chart).
+    bool start(const MeasurementLog& log, const QDate& date, const QString& fileName,
+               const QDateTime& from = {}, const QDateTime& to = {});
     // From start until finished has been emitted.
     bool isBusy() const { return m_thread != nullptr; }
     // Blocks until the file is written; finished still comes through the event loop.

@@ -1,5 +1,6 @@
 #include "LogSnapshot.h"
 
+#include "MarkCells.h"
 #include "measurement/Channel.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/RegionalSettings.h"
@@ -44,6 +45,15 @@ LogSnapshot LogSnapshot::take(const MeasurementLog& log, const QDate& date) {
                 column.outliers.emplace(k, series.y(k));
         }
     }
+    // Rows are the points of each column: a mark goes on the row of its first poll's
+    // label, or, without labels, of the first column that has points.
+    int rows = labels;
+    for (int c = 0; c < ValueColumns && log.isEmpty(rows); ++c)
+        rows = seriesOfColumn(c);
+    s.m_marks = markCells(log, [&log, rows](qint64 seconds) -> qsizetype {
+        const qsizetype k = log.firstPointFrom(rows, seconds);
+        return k < log.count(rows) ? k : -1;
+    });
     return s;
 }
 

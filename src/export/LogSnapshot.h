@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +49,8 @@ public:
     QString label(qsizetype row) const { return labelText(secondOfDay(row)); }
     // Row k of column B + column, exactly as the log holds it.
     double value(int column, qsizetype row) const;
+    // Column H, the user's marks by row; empty when the log has none.
+    const std::map<qsizetype, QString>& marks() const { return m_marks; }
 
     // Gives back the memory of the rows before row, which the writer is done with; they
     // must not be read afterwards.
@@ -80,4 +83,5 @@ private:
     QString m_timeFormat;
     Column m_labels;
     std::array<Column, ValueColumns> m_values;
+    std::map<qsizetype, QString> m_marks;
 };

@@ -1,5 +1,6 @@
 #include "PollTable.h"
 
+#include "MarkCells.h"
 #include "measurement/MeasurementLog.h"
 
 #include <algorithm>
@@ -57,6 +58,13 @@ void walkPolls(const MeasurementLog& log, const std::vector<int>& series, OnRow 
 } // namespace
 
 PollTable PollTable::take(const MeasurementLog& log) {
+    return take(log, {}, {});
+}
+
+PollTable PollTable::take(const MeasurementLog& log, const QDateTime& from, const QDateTime& to) {
+    constexpr qint64 Open = std::numeric_limits<qint64>::max();
+    const qint64 lowest = from.isValid() ? log.secondsFromBase(from) : -Open;
+    const qint64 highest = to.isValid() ? log.secondsFromBase(to) : Open;
     PollTable t;
     t.m_baseDate = log.baseDate();
     t.m_series = loggedSeries(log);
@@ -64,6 +72,8 @@ PollTable PollTable::take(const MeasurementLog& log) {
     t.m_cells.resize(columns);
     t.m_outliers.resize(columns);
     walkPolls(log, t.m_series, [&](qint64 seconds, const std::vector<qsizetype>& taken) {
+        if (seconds < lowest || seconds > highest)
+            return;
         const qsizetype row = t.m_rows++;
         t.m_seconds.push(row, static_cast<qint32>(seconds));
         for (std::size_t c = 0; c < columns; ++c) {
@@ -76,6 +86,19 @@ PollTable PollTable::take(const MeasurementLog& log) {
             }
             t.m_cells[c].push(row, cell);
         }
+    });
+    t.m_marks = markCells(log, [&t](qint64 seconds) -> qsizetype {
+        // The first row at or after the mark: its first poll.
+        qsizetype lo = 0;
+        qsizetype hi = t.m_rows;
+        while (lo < hi) {
+            const qsizetype mid = lo + (hi - lo) / 2;
+            if (t.m_seconds.at(mid) < seconds)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo < t.m_rows && t.m_seconds.at(lo) - seconds <= PollSpread ? lo : -1;
     });
     return t;
 }

@@ -3,11 +3,14 @@
 #include "measurement/Channel.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -27,6 +30,8 @@ public:
 
     PollTable() = default;
     static PollTable take(const MeasurementLog& log);
+    // Only the polls within [from, to] (an invalid limit leaves that side open).
+    static PollTable take(const MeasurementLog& log, const QDateTime& from, const QDateTime& to);
     // The rows take() would give, counted without holding them.
     static qsizetype countRows(const MeasurementLog& log);
     // Per series the half-open range [begin, end) of its points.
@@ -44,6 +49,9 @@ public:
     // Whole tenths, NoValue, or LogSeries::OutlierMark (then value() has it).
     qint32 tenths(int column, qsizetype row) const { return m_cells[idx(column)].at(row); }
     double value(int column, qsizetype row) const;
+
+    // The user's marks by row, joined on a row; empty when the log has none.
+    const std::map<qsizetype, QString>& marks() const { return m_marks; }
 
     void releaseRowsBefore(qsizetype row);
     std::size_t memoryUsage() const;
@@ -68,4 +76,5 @@ private:
     Column m_seconds;
     std::vector<Column> m_cells;
     std::vector<std::unordered_map<qsizetype, double>> m_outliers;
+    std::map<qsizetype, QString> m_marks;
 };

@@ -3,6 +3,7 @@
 #include "BiffRecordWriter.h"
 #include "CompoundFileWriter.h"
 #include "LittleEndian.h"
+#include "MarkCells.h"
 #include "SharedStringTable.h"
 #include "WorkbookLayout.h"
 
@@ -332,7 +333,7 @@ std::vector<std::uint32_t> addLabels(const LogSnapshot& snapshot, SharedStringTa
     return bySecond;
 }
 
-void writeSheetHead(BiffRecordWriter& out, std::int64_t rows) {
+void writeSheetHead(BiffRecordWriter& out, std::int64_t rows, int columns) {
     using namespace WorkbookLayout;
     out.record(Record::Bof, bof(0x0010));
     out.record(Record::PrintHeaders, u16(0));
@@ -350,7 +351,8 @@ void writeSheetHead(BiffRecordWriter& out, std::int64_t rows) {
     // Column H is only centred; it keeps the sheet's standard width.
     out.record(Record::ColInfo,
                colInfo(DataColumnCount, CentredColumnCount - 1, StandardColumnWidth, false));
-    out.record(Record::Dimensions, dimensions(static_cast<std::uint32_t>(rows), DataColumnCount));
+    out.record(Record::Dimensions,
+               dimensions(static_cast<std::uint32_t>(rows), static_cast<std::uint16_t>(columns)));
 }
 
 } // namespace
@@ -362,12 +364,19 @@ ExportResult XlsWorkbookWriter::write(LogSnapshot& snapshot, QIODevice* device,
     const int sheets = sheetCount(points, XlsSheetRows);
 
     SharedStringTable strings;
-    const QStringList headers = headerTexts();
+    QStringList headers = headerTexts();
+    // Column H holds the marks, only in a log that has some.
+    const std::map<qsizetype, QString>& marks = snapshot.marks();
+    if (!marks.empty())
+        headers << markHeading();
     QList<std::uint32_t> headerIndex;
     for (int s = 0; s < sheets; ++s)
         for (const QString& h : headers)
             headerIndex.append(strings.add(h));
     const std::vector<std::uint32_t> labelIndex = addLabels(snapshot, strings);
+    std::map<qsizetype, std::uint32_t> markIndex;
+    for (const auto& [row, text] : marks)
+        markIndex.emplace(row, strings.add(text));
 
     CompoundFileWriter stream(device);
     BiffRecordWriter out(stream);
@@ -383,11 +392,12 @@ ExportResult XlsWorkbookWriter::write(LogSnapshot& snapshot, QIODevice* device,
         out.patch32(sheetOffsetPositions.at(s), static_cast<std::uint32_t>(out.position()));
         const std::int64_t first = firstPointOfSheet(s, XlsSheetRows);
         const std::int64_t count = pointsOnSheet(s, points, XlsSheetRows);
-        writeSheetHead(out, count + 1);
+        writeSheetHead(out, count + 1, DataColumnCount + (marks.empty() ? 0 : 1));
 
         out.number(0, 0, DateXf, date);
         for (int c = 0; c < headers.size(); ++c)
-            out.labelSst(0, static_cast<std::uint16_t>(c + 1), HeaderXf, headerIndex.at(s * 6 + c));
+            out.labelSst(0, static_cast<std::uint16_t>(c + 1), HeaderXf,
+                         headerIndex.at(s * headers.size() + c));
 
         for (std::int64_t r = 0; r < count; ++r) {
             const std::int64_t k = first + r;
@@ -403,6 +413,8 @@ ExportResult XlsWorkbookWriter::write(LogSnapshot& snapshot, QIODevice* device,
                 if (std::isfinite(v))
                     out.number(row, static_cast<std::uint16_t>(c + 1), CentredXf, v);
             }
+            if (const auto m = markIndex.find(k); m != markIndex.end())
+                out.labelSst(row, DataColumnCount, CentredXf, m->second);
             if (((k + 1) % ProgressStep) == 0) {
                 snapshot.releaseRowsBefore(k + 1);
                 if (progress)

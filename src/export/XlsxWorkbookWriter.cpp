@@ -1,6 +1,7 @@
 #include "XlsxWorkbookWriter.h"
 
 #include "FileFailureReason.h"
+#include "MarkCells.h"
 #include "WorkbookLayout.h"
 
 #include <QFile>
@@ -85,6 +86,10 @@ ExportResult XlsxWorkbookWriter::write(LogSnapshot& snapshot, const QString& fil
     QList<QByteArray> headers;
     for (const QString& h : headerTexts())
         headers.append(h.toUtf8());
+    // Column H holds the marks, only in a log that has some.
+    const std::map<qsizetype, QString>& marks = snapshot.marks();
+    if (!marks.empty())
+        headers.append(markHeading().toUtf8());
     const double date = dateSerial(snapshot.date());
 
     lxw_error error = LXW_NO_ERROR;
@@ -122,6 +127,9 @@ ExportResult XlsxWorkbookWriter::write(LogSnapshot& snapshot, const QString& fil
                     error = worksheet_write_number(sheet, row, static_cast<lxw_col_t>(c + 1), v,
                                                    formats.centred);
             }
+            if (const auto m = marks.find(k); m != marks.end() && error == LXW_NO_ERROR)
+                error = worksheet_write_string(sheet, row, DataColumnCount,
+                                               m->second.toUtf8().constData(), formats.centred);
             if (((k + 1) % ProgressStep) == 0) {
                 snapshot.releaseRowsBefore(k + 1);
                 if (progress)

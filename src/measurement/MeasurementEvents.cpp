@@ -1,10 +1,12 @@
 #include "MeasurementEvents.h"
 
 #include <algorithm>
+#include <utility>
 
 MeasurementEvents::MeasurementEvents(MeasurementEvents&& other) noexcept
     : m_events(std::move(other.m_events)), m_openAlarm(other.m_openAlarm),
-      m_openMissed(other.m_openMissed), m_stoppedAt(other.m_stoppedAt), m_polled(other.m_polled) {}
+      m_openMissed(other.m_openMissed), m_stoppedAt(other.m_stoppedAt), m_polled(other.m_polled),
+      m_pendingMarks(std::move(other.m_pendingMarks)) {}
 
 MeasurementEvents& MeasurementEvents::operator=(MeasurementEvents&& other) noexcept {
     if (this == &other)
@@ -14,6 +16,7 @@ MeasurementEvents& MeasurementEvents::operator=(MeasurementEvents&& other) noexc
     m_openMissed = other.m_openMissed;
     m_stoppedAt = other.m_stoppedAt;
     m_polled = other.m_polled;
+    m_pendingMarks = std::move(other.m_pendingMarks);
     changed(-1);
     return *this;
 }
@@ -53,7 +56,7 @@ void MeasurementEvents::limitTested(int series, const LimitCrossing& crossing, d
 
 void MeasurementEvents::pollLogged(const QDateTime& when) {
     // Every point of a poll comes here: only the first finds something to close.
-    if (m_openMissed < 0 && !m_stoppedAt.isValid() && m_polled)
+    if (m_openMissed < 0 && !m_stoppedAt.isValid() && m_polled && m_pendingMarks.isEmpty())
         return;
     m_polled = true;
     closeStop(when);
@@ -61,6 +64,13 @@ void MeasurementEvents::pollLogged(const QDateTime& when) {
         m_events[static_cast<std::size_t>(m_openMissed)].end = when;
         changed(m_openMissed);
         m_openMissed = -1;
+    }
+    for (const QString& text : std::exchange(m_pendingMarks, {})) {
+        LogEvent e;
+        e.kind = LogEvent::Mark;
+        e.text = text;
+        e.start = e.end = when;
+        add(e);
     }
 }
 
@@ -115,7 +125,57 @@ void MeasurementEvents::clear() {
     m_openMissed = -1;
     m_stoppedAt = QDateTime();
     m_polled = false;
+    m_pendingMarks.clear();
     changed(-1);
+}
+
+QString MeasurementEvents::markText(const QString& text) const {
+    const QString t = text.simplified();
+    if (!t.isEmpty())
+        return t;
+    const auto marks = std::count_if(m_events.begin(), m_events.end(),
+                                     [](const LogEvent& e) { return e.kind == LogEvent::Mark; });
+    return QStringLiteral("Метка %1").arg(marks + m_pendingMarks.size() + 1);
+}
+
+void MeasurementEvents::setMark(const QString& text) {
+    m_pendingMarks << markText(text);
+}
+
+void MeasurementEvents::setMarkAt(const QDateTime& poll, const QString& text) {
+    LogEvent e;
+    e.kind = LogEvent::Mark;
+    e.text = markText(text);
+    e.start = e.end = poll;
+    const auto at =
+        std::upper_bound(m_events.begin(), m_events.end(), poll,
+                         [](const QDateTime& t, const LogEvent& x) { return t < x.start; });
+    if (at == m_events.end()) {
+        add(e);
+        return;
+    }
+    // The events after it move down one: the open ones are found again by their place.
+    m_events.insert(at, e);
+    reopenFromList();
+    changed(-1);
+}
+
+bool MeasurementEvents::renameMark(qsizetype index, const QString& text) {
+    if (index < 0 || index >= count() || at(index).kind != LogEvent::Mark ||
+        text.simplified().isEmpty())
+        return false;
+    m_events[static_cast<std::size_t>(index)].text = text.simplified();
+    changed(index);
+    return true;
+}
+
+bool MeasurementEvents::removeMark(qsizetype index) {
+    if (index < 0 || index >= count() || at(index).kind != LogEvent::Mark)
+        return false;
+    m_events.erase(m_events.begin() + index);
+    reopenFromList();
+    changed(-1);
+    return true;
 }
 
 void MeasurementEvents::append(const LogEvent& event) {

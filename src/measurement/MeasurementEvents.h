@@ -4,6 +4,7 @@
 #include "LogEvent.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -15,7 +16,7 @@
 // (or to the end of the run); when the box stays red but the value now meets the other
 // limit, that is a new event. Missed polls in a row make one event, ended by the next
 // answered poll; a stop of polling followed by a poll makes one event from the stop to
-// that poll.
+// that poll. A mark is an event at the poll where a measuring point begins.
 class MeasurementEvents {
 public:
     // Told the index of an event added or changed, or -1 when the whole list was
@@ -42,6 +43,16 @@ public:
     void runEnded(const QDateTime& when);
     void clear();
 
+    // The user's marks. A mark set now applies from the next logged poll on (the
+    // instrument has just been moved): until then it waits, also through a stop (clearing
+    // the log drops it). Empty text gives "Метка N". A mark at a chosen poll goes in time
+    // order among the events.
+    void setMark(const QString& text);
+    void setMarkAt(const QDateTime& poll, const QString& text);
+    // Only marks are renamed or removed; false for any other event or an empty text.
+    bool renameMark(qsizetype index, const QString& text);
+    bool removeMark(qsizetype index);
+
     // For a recording of the log: takes an event as it was recorded, or a whole list
     // back. Open events stay open; a program that ended without closing them calls
     // runEnded with the last time it knows.
@@ -60,6 +71,7 @@ private:
     void changed(qsizetype index);
     void closeStop(const QDateTime& when);
     void reopenFromList();
+    QString markText(const QString& text) const;
 
     std::vector<LogEvent> m_events;
     // Per series the open alarm event, -1 when none.
@@ -68,6 +80,7 @@ private:
     // When the run last ended, until the next poll; only after a poll was seen.
     QDateTime m_stoppedAt;
     bool m_polled = false;
+    QStringList m_pendingMarks;
     std::map<int, Observer> m_observers;
     int m_nextObserver = 0;
 

@@ -61,6 +61,26 @@ QDateTime MeasurementLog::time(int series, qsizetype i) const {
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(ofDay * 1000)));
 }
 
+qint64 MeasurementLog::secondsFromBase(const QDateTime& when) const {
+    const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
+    return m_baseDate.daysTo(local.date()) * SecondsPerDay +
+           local.time().msecsSinceStartOfDay() / 1000;
+}
+
+qsizetype MeasurementLog::firstPointFrom(int series, qint64 seconds) const {
+    const LogSeries& s = m_series[index(series)];
+    qsizetype lo = 0;
+    qsizetype hi = s.count();
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (s.seconds(mid) < seconds)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
 QTime MeasurementLog::timeOfDay(int series, qsizetype i) const {
     return QTime::fromMSecsSinceStartOfDay(secondOfDay(series, i) * 1000);
 }

@@ -62,6 +62,11 @@ public:
     QTime timeOfDay(int series, qsizetype i) const;
     // The same as seconds since midnight, 0 to 86399.
     int secondOfDay(int series, qsizetype i) const;
+    // A time on the series' own scale: local wall-clock seconds from the base date.
+    qint64 secondsFromBase(const QDateTime& when) const;
+    // The first point of a series at or after such seconds (count() when none); the
+    // points' times ascend.
+    qsizetype firstPointFrom(int series, qint64 seconds) const;
     // The point's label: its time of day in the regional long time format.
     QString TimeLabel(int series, qsizetype i) const;
 

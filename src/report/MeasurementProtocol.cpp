@@ -22,14 +22,17 @@ constexpr Channel Channels[NormQuantityCount] = {Channel::T, Channel::RH, Channe
 
 struct PointPolls {
     QString name;
+    QDateTime first;
+    QDateTime last;
     std::vector<PollValues> polls;
 };
 
 // Each measuring point's polls, the values of one poll side by side: a poll logs its
 // channels at one second, so the second pairs them.
-std::vector<PointPolls> pointPolls(const MeasurementLog& log) {
+std::vector<PointPolls> pointPolls(const MeasurementLog& log, const QDateTime& from,
+                                   const QDateTime& to) {
     std::vector<PointPolls> result;
-    for (const MeasuringPoint& point : measuringPoints(log)) {
+    for (const MeasuringPoint& point : measuringPoints(log, from, to)) {
         std::map<qint32, PollValues> bySecond;
         for (int q = 0; q < NormQuantityCount; ++q) {
             const int s = seriesIndex(Channels[q]);
@@ -43,7 +46,7 @@ std::vector<PointPolls> pointPolls(const MeasurementLog& log) {
                 (q == 0 ? p.t : q == 1 ? p.rh : p.v) = y;
             }
         }
-        PointPolls polls{point.name, {}};
+        PointPolls polls{point.name, point.first, point.last, {}};
         for (const auto& [second, values] : bySecond)
             polls.polls.push_back(values);
         // A point whose polls logged none of the three is listed as not measured.
@@ -101,13 +104,13 @@ QString permissibleText(const NormRow& row, NormQuantity q, std::optional<double
 } // namespace
 
 MeasurementProtocol MeasurementProtocol::build(const MeasurementLog& log,
-                                               const ReportSource& source,
-                                               const NormLibrary& norms) {
+                                               const ReportSource& source, const NormLibrary& norms,
+                                               const QDateTime& from, const QDateTime& to) {
     MeasurementProtocol p;
     const ProtocolDetails details = ProtocolDetails::fromLog(log);
     if (!details.isFilled())
         return p;
-    const std::vector<PointPolls> points = pointPolls(log);
+    const std::vector<PointPolls> points = pointPolls(log, from, to);
     const NormDocument* document = norms.document(details.document);
     const YearPeriod period =
         details.period == yearPeriodText(YearPeriod::Warm) ? YearPeriod::Warm : YearPeriod::Cold;
@@ -117,17 +120,6 @@ MeasurementProtocol MeasurementProtocol::build(const MeasurementLog& log,
     const auto dash = [](const QString& s) {
         return s.trimmed().isEmpty() ? QStringLiteral("—") : s;
     };
-    QDateTime first;
-    QDateTime last;
-    for (const Channel c : Channels) {
-        const int s = seriesIndex(c);
-        if (log.isEmpty(s))
-            continue;
-        const QDateTime a = log.time(s, 0);
-        const QDateTime b = log.time(s, log.count(s) - 1);
-        first = !first.isValid() || a < first ? a : first;
-        last = !last.isValid() || b > last ? b : last;
-    }
     QString category = details.category;
     if (row && !row->energy.isEmpty())
         category += QStringLiteral(" (%1)").arg(row->energy);
@@ -137,10 +129,10 @@ MeasurementProtocol MeasurementProtocol::build(const MeasurementLog& log,
         {QStringLiteral("Рабочее место"), dash(details.workplace)},
         {QStringLiteral("Прибор"), dash(source.model)},
         {QStringLiteral("Измерительная головка"), dash(source.head)},
-        {QStringLiteral("Период измерений"), first.isValid() ? ReportTexts::dateTimeText(first) +
-                                                                   QStringLiteral(" — ") +
-                                                                   ReportTexts::dateTimeText(last)
-                                                             : QStringLiteral("—")},
+        {QStringLiteral("Период измерений"),
+         points.empty() ? QStringLiteral("—")
+                        : ReportTexts::dateTimeText(points.front().first) + QStringLiteral(" — ") +
+                              ReportTexts::dateTimeText(points.back().last)},
         {QStringLiteral("Нормы"),
          document ? details.document : details.document + QStringLiteral(" (не загружены)")},
         {QStringLiteral("Категория работ"), category},

@@ -2,6 +2,7 @@
 
 #include "ReportSource.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -26,8 +27,10 @@ struct MeasurementProtocol {
 
     bool isEmpty() const { return title.isEmpty(); }
 
+    // Only polls within [from, to] count (an invalid limit leaves that side open).
     static MeasurementProtocol build(const MeasurementLog& log, const ReportSource& source,
-                                     const NormLibrary& norms);
+                                     const NormLibrary& norms, const QDateTime& from = {},
+                                     const QDateTime& to = {});
 };
 
 // "<short date>Protocol.csv", the name the save dialog proposes.

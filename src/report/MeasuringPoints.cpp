@@ -7,31 +7,9 @@
 
 namespace {
 
-constexpr qint64 SecondsPerDay = 86400;
 constexpr qint64 Open = std::numeric_limits<qint64>::max();
 // Points of one poll may fall on both sides of a second's turn, as in the poll table.
 constexpr qint64 PollSpread = 1;
-
-// A time on the log's own scale: local wall-clock seconds from its base date.
-qint64 logSeconds(const MeasurementLog& log, const QDateTime& when) {
-    const QDateTime local = when.timeSpec() == Qt::LocalTime ? when : when.toLocalTime();
-    return log.baseDate().daysTo(local.date()) * SecondsPerDay +
-           local.time().msecsSinceStartOfDay() / 1000;
-}
-
-// The first point of a series at or after a time; the series' times ascend.
-qsizetype firstFrom(const LogSeries& series, qint64 seconds) {
-    qsizetype lo = 0;
-    qsizetype hi = series.count();
-    while (lo < hi) {
-        const qsizetype mid = lo + (hi - lo) / 2;
-        if (series.seconds(mid) < seconds)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
-}
 
 struct Start {
     qint64 seconds;
@@ -44,7 +22,7 @@ std::vector<Start> stretchStarts(const MeasurementLog& log) {
     std::vector<Start> marks;
     for (const LogEvent& e : log.events().all())
         if (e.kind == LogEvent::Mark && e.start.isValid())
-            marks.push_back({logSeconds(log, e.start), e.text});
+            marks.push_back({log.secondsFromBase(e.start), e.text});
     std::stable_sort(marks.begin(), marks.end(),
                      [](const Start& a, const Start& b) { return a.seconds < b.seconds; });
     std::vector<Start> starts{{-Open, MeasuringPoint::unmarkedName()}};
@@ -64,8 +42,8 @@ std::vector<MeasuringPoint> measuringPoints(const MeasurementLog& log, const QDa
     std::vector<MeasuringPoint> points;
     if (!log.baseDate().isValid())
         return points;
-    const qint64 lowest = from.isValid() ? logSeconds(log, from) : -Open;
-    const qint64 beyond = to.isValid() ? logSeconds(log, to) + 1 : Open;
+    const qint64 lowest = from.isValid() ? log.secondsFromBase(from) : -Open;
+    const qint64 beyond = to.isValid() ? log.secondsFromBase(to) + 1 : Open;
     const std::vector<Start> starts = stretchStarts(log);
     for (std::size_t k = 0; k < starts.size(); ++k) {
         const qint64 lo = std::max(starts[k].seconds, lowest);
@@ -80,8 +58,8 @@ std::vector<MeasuringPoint> measuringPoints(const MeasurementLog& log, const QDa
         int lastSeries = -1;
         for (int s = 0; s < MeasurementLog::SeriesCount; ++s) {
             const LogSeries& series = log.series(s);
-            const qsizetype b = firstFrom(series, lo);
-            const qsizetype e = hi == Open ? series.count() : firstFrom(series, hi);
+            const qsizetype b = log.firstPointFrom(s, lo);
+            const qsizetype e = hi == Open ? series.count() : log.firstPointFrom(s, hi);
             p.points[static_cast<std::size_t>(s)] = {b, std::max(b, e)};
             if (b >= e)
                 continue;

@@ -2,6 +2,7 @@
 
 #include "ColourSwatch.h"
 #include "ProtocolDetailsWindow.h"
+#include "TextQuestion.h"
 #include "chart/LogChart.h"
 #include "chart/LogGraph.h"
 #include "export/ExportJob.h"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -99,6 +101,10 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
         const qsizetype chosen = made.indexOf(box.clickedButton());
         return buttons.value(chosen < 0 ? buttons.size() - 1 : chosen);
     };
+    AskText = [this](const QString& title, const QString& prompt, const QString& proposed) {
+        return askText(this, title, prompt, proposed);
+    };
+    RunMenu = [](QMenu* menu, const QPoint& at) { return menu->exec(at); };
     Beeper = new AlarmTone(this, [] { QApplication::beep(); });
     m_export = new ExportJob(this);
     m_recording = new RecordingWriter(RecordingFolder::path(), this);
@@ -110,6 +116,8 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
             m_recording->replaceEvents(Log.events().all());
         else
             m_recording->recordEvent(index, Log.events().at(index));
+        if (m_chart)
+            m_chart->eventChanged(index);
     });
     connect(this, &TFMain::exportFinished, this, [this](bool ok) {
         if (ok)
@@ -170,6 +178,7 @@ void TFMain::buildChart() {
     m_chart = new LogChart(ChartValue, Log, [this] {
         return timeAxisStep(Log, ModelCode, HeadCode, VisiblePointCount);
     });
+    connect(m_chart, &LogChart::pointChosen, this, &TFMain::chartPointChosen);
     const auto made = m_chart->series();
     Series1 = made[0];
     Series2 = made[1];
@@ -346,6 +355,19 @@ void TFMain::buildMenu() {
     save->addAction(EXL1);
     save->addAction(CSV1);
     save->addAction(PDF1);
+    ActionPartPdf =
+        action(QStringLiteral("ActionPartPdf"), QStringLiteral("Отчёт PDF (видимый участок) ..."));
+    ActionPartCsv =
+        action(QStringLiteral("ActionPartCsv"), QStringLiteral("Текст CSV (видимый участок) ..."));
+    save->addAction(ActionPartPdf);
+    save->addAction(ActionPartCsv);
+    // Only a view the user holds has a part of its own to save.
+    connect(save, &QMenu::aboutToShow, this, [this] {
+        ActionPartPdf->setVisible(m_chart->isHeld());
+        ActionPartCsv->setVisible(m_chart->isHeld());
+    });
+    connect(ActionPartPdf, &QAction::triggered, this, &TFMain::PartPdfClick);
+    connect(ActionPartCsv, &QAction::triggered, this, &TFMain::PartCsvClick);
     ProtocolDetailsAction = action(QStringLiteral("ProtocolDetailsAction"),
                                    QStringLiteral("Сведения для протокола ..."));
     ProtocolCsvAction =
@@ -367,8 +389,11 @@ void TFMain::buildMenu() {
     N7 = action(QStringLiteral("N7"), QStringLiteral("Помощь"));
     N8 = action(QStringLiteral("N8"), QStringLiteral("\"ОРИЛ \"ВИЛТА\""));
     N9 = action(QStringLiteral("N9"), QStringLiteral("Выход"));
-    for (QAction* a : {N5, N13, N6, N7, N8, N9})
+    ActionMark = action(QStringLiteral("ActionMark"), QStringLiteral("Метка ..."));
+    ActionMark->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    for (QAction* a : {N5, N13, ActionMark, N6, N7, N8, N9})
         bar->addAction(a);
+    connect(ActionMark, &QAction::triggered, this, &TFMain::MarkClick);
 
     connect(N11, &QAction::triggered, this, &TFMain::N11Click);
     connect(N12, &QAction::triggered, this, &TFMain::N12Click);

@@ -14,12 +14,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QCustomPlot;
 class QFileDialog;
 class QLabel;
 class QLockFile;
+class QMenu;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
@@ -118,6 +121,11 @@ public:
     QAction* N7 = nullptr;   // shows or hides the help window
     QAction* N8 = nullptr;   // shows or hides the maker's splash card
     QAction* N9 = nullptr;   // leaves the program
+    // "Метка ...": a mark where the next poll begins a measuring point.
+    QAction* ActionMark = nullptr;
+    // While the chart holds a view: the report and CSV of the part it shows.
+    QAction* ActionPartPdf = nullptr;
+    QAction* ActionPartCsv = nullptr;
 
     // In "Сохранить ...": "Сведения для протокола ...", what the measurement protocol is
     // about, and "Протокол CSV ...", the protocol's rows as CSV.
@@ -154,6 +162,10 @@ public:
     // Asks a question with the given buttons and gives the text of the one chosen; the
     // last button is the one that changes nothing, and closing the box chooses it.
     std::function<QString(const QString& text, const QStringList& buttons)> Ask;
+    // Asks for a line of text (title, prompt, proposed text); nothing when cancelled.
+    std::function<std::optional<QString>(const QString&, const QString&, const QString&)> AskText;
+    // Shows a context menu and gives the item chosen.
+    std::function<QAction*(QMenu*, const QPoint&)> RunMenu;
     AlarmTone* Beeper = nullptr;
 
     // Waits for an export under way (tests, program end).
@@ -194,9 +206,12 @@ public slots:
     void EXL1Click();
     void CSV1Click();
     void PDF1Click();
+    void PartPdfClick();
+    void PartCsvClick();
     void ProtocolDetailsClick();
     void ProtocolCsvClick();
     void N13Click();
+    void MarkClick();
     void N3Click();
     void N4Click();
     void N5Click();
@@ -250,6 +265,8 @@ private:
     void offerRecording(const QString& path, std::unique_ptr<QLockFile>& lock);
     bool restoreRecording(const QString& path, std::unique_ptr<QLockFile>& lock, qint64 polls);
     void setRecordingAside(const QString& path, const QString& reason);
+    // The user chose a poll on the chart: offers a mark there.
+    void chartPointChosen(const QDateTime& poll, const QPoint& globalPos);
     void moveTimeAxis();
     // Puts the time axis on the newest points (the time-axis step of a poll).
     void followNewestPoints();
@@ -292,4 +309,6 @@ private:
     qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy
     bool m_closeAfterExport = false;
     bool m_leaving = false;
+    // The period a save takes (the held view's), invalid for the whole log.
+    std::pair<QDateTime, QDateTime> m_savePeriod;
 };

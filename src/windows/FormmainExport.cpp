@@ -5,6 +5,7 @@
 #include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
+#include "chart/LogChart.h"
 #include "chart/ReportPdf.h"
 #include "export/CsvWriter.h"
 #include "export/ExportJob.h"
@@ -19,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <qcustomplot.h>
 
 void TFMain::EXL1Click() {
@@ -32,6 +34,30 @@ void TFMain::CSV1Click() {
 void TFMain::PDF1Click() {
     if (canReport())
         saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+}
+
+void TFMain::PartPdfClick() {
+    if (!canReport())
+        return;
+    const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
+                                                                     m_chart->heldPeriod());
+    if (!m_savePeriod.first.isValid()) {
+        ShowMessage(QApplication::applicationName(),
+                    QStringLiteral("На видимом участке графика нет ни одной точки."));
+        return;
+    }
+    saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+}
+
+void TFMain::PartCsvClick() {
+    const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
+                                                                     m_chart->heldPeriod());
+    if (!m_savePeriod.first.isValid()) {
+        ShowMessage(QApplication::applicationName(),
+                    QStringLiteral("На видимом участке графика нет ни одной точки."));
+        return;
+    }
+    saveThroughDialog(SaveDialogXLS, DefaultCsvName(now().date()), SaveFormat::Csv);
 }
 
 void TFMain::saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
@@ -89,8 +115,10 @@ bool TFMain::canReport() {
 
 void TFMain::saveReport(const QString& fileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MeasurementReport report = MeasurementReport::build(Log, reportSource());
-    report.protocol = MeasurementProtocol::build(Log, reportSource(), NormLibrary::shared());
+    MeasurementReport report =
+        MeasurementReport::build(Log, reportSource(), m_savePeriod.first, m_savePeriod.second);
+    report.protocol = MeasurementProtocol::build(Log, reportSource(), NormLibrary::shared(),
+                                                 m_savePeriod.first, m_savePeriod.second);
     QString reason;
     const bool ok = WriteReportPdf(report, ChartValue, fileName, &reason);
     QApplication::restoreOverrideCursor();
@@ -134,7 +162,7 @@ void TFMain::ExportToWorkbook(const QString& fileName) {
     connect(m_export, &ExportJob::progress, progress,
             [progress](double fraction) { progress->setValue(static_cast<int>(fraction * 1000)); });
     m_pollsAtExport = m_pollsLogged; // what the copy holds, saved once the file is written
-    if (!m_export->start(Log, now().date(), fileName)) {
+    if (!m_export->start(Log, now().date(), fileName, m_savePeriod.first, m_savePeriod.second)) {
         delete progress;
         return;
     }

@@ -1,7 +1,8 @@
 // The program in a child process for the recording tests, offscreen and without a port:
-//   poll [N]  polls (N times, or until killed), printing each poll the window has shown
-//             before the next starts, and that once the last one is on disk, as it is 3 s
-//             later; after N polls, the recording note and the log's size;
+//   poll [N]  polls (N times, or until killed; marks at the second and seventh poll),
+//             printing each poll the window has shown before the next starts, and that
+//             once the last one is on disk, as it is 3 s later; after N polls, the
+//             recording note and the log's size;
 //   restore   answers the offer of a recording with "Восстановить" and prints the question
 //             and the restored log, a line per poll as `poll` printed it.
 // A line goes out in one write, so a kill leaves no half line.
@@ -22,12 +23,17 @@ void print(const QByteArray& text) {
     std::fflush(stdout);
 }
 
-// The points of a model 61 poll: t, RH, wet-bulb, dew point, V, E, L.
+// The points of a model 61 poll: t, RH, wet-bulb, dew point, V, E, L; then the marks
+// that begin with it.
 void printPoll(const MeasurementLog& log, qsizetype i) {
     QByteArray line = "poll " + QByteArray::number(i);
     for (int s : {0, 1, 2, 3, 4, 7, 8})
         line += ' ' + QByteArray::number(log.y(s, i), 'g', 17) + '@' +
                 QByteArray::number(wallSeconds(log.time(s, i)));
+    for (const LogEvent& e : log.events().all())
+        if (e.kind == LogEvent::Mark &&
+            e.start.toSecsSinceEpoch() == log.time(0, i).toSecsSinceEpoch())
+            line += " mark " + e.text.toUtf8();
     print(line + '\n');
 }
 } // namespace
@@ -61,6 +67,9 @@ int main(int argc, char** argv) {
             return static_cast<float>((state >> 8) % static_cast<quint32>(range));
         };
         for (qsizetype p = 0; polls < 0 || p < polls; ++p) {
+            // The user moves the instrument twice: marks for the next polls.
+            if (p == 1 || p == 6)
+                FMain->Log.events().setMark(p == 1 ? QStringLiteral("Точка 1") : QString());
             PollReading r;
             r.RawT = r.AcceptedT = next(600) / 10.0f - 20;
             r.RawRH = r.AcceptedRH = 1 + next(990) / 10.0f; // RH 0 has no dew point

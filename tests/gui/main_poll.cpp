@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -243,6 +244,68 @@ private slots:
         QCOMPARE(table->rowCount(), 0);
         FMain->N13->trigger();
         QVERIFY(!FEvents->isVisible());
+    }
+
+    // A mark from the menu begins with the next poll, one from the chart's right click at the
+    // poll under the pointer; the chart draws each with its text, the events window lists,
+    // renames and removes them.
+    void marksFromTheMenuAndTheChart() {
+        detect(0x3C);
+        QDateTime clock(QDate(2026, 12, 7), QTime(10, 0, 0));
+        FMain->Clock = [&clock] { return clock; };
+        QStringList texts{QStringLiteral("  Точка 1,  высота 1,1 м "), QString(), "Б"};
+        FMain->AskText = [&texts](const QString&, const QString&, const QString&) {
+            return std::optional<QString>(texts.takeFirst());
+        };
+        FMain->RunMenu = [](QMenu* menu, const QPoint&) { return menu->actions().value(0); };
+        FEvents->AskText = FMain->AskText;
+        FEvents->Confirm = [](const QString&) { return true; };
+        reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        const auto poll = [&clock] {
+            FMain->PollInstrument();
+            clock = clock.addSecs(3);
+        };
+        poll();
+        FMain->ActionMark->trigger();
+        QCOMPARE(FMain->Log.events().count(), qsizetype(0)); // it waits for the next poll
+        for (int i = 0; i < 4; ++i)
+            poll();
+        // A right click on the first point without moving: a mark there, before the other.
+        QCustomPlot* chart = FMain->ChartValue;
+        chart->xAxis->setRange(-1, 5);
+        chart->replot();
+        const QPoint first(int(chart->xAxis->coordToPixel(0)), chart->height() / 2);
+        QTest::mouseClick(chart, Qt::RightButton, {}, first);
+
+        const QAbstractItemModel* table = FEvents->TableEvents->model();
+        const auto cell = [table](int row, int column) {
+            return table->data(table->index(row, column)).toString();
+        };
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(cell(0, EventTable::What), QStringLiteral("Метка: Метка 2"));
+        QCOMPARE(cell(0, EventTable::Start), QStringLiteral("07.12.2026 10:00:00"));
+        QCOMPARE(cell(1, EventTable::What), QStringLiteral("Метка: Точка 1, высота 1,1 м"));
+        QCOMPARE(cell(1, EventTable::Start), QStringLiteral("07.12.2026 10:00:03"));
+        const auto chartTexts = [chart] {
+            QStringList shown;
+            for (int i = 0; i < chart->itemCount(); ++i)
+                if (auto* text = qobject_cast<QCPItemText*>(chart->item(i)))
+                    shown << text->text();
+            return shown;
+        };
+        QCOMPARE(chartTexts(), (QStringList{"Метка 2", "Точка 1, высота 1,1 м"}));
+
+        // Only a mark can be renamed or removed; removing one leaves the other.
+        FMain->N13->trigger();
+        FEvents->TableEvents->selectRow(0);
+        QVERIFY(FEvents->ButtonRenameMark->isEnabled());
+        FEvents->ButtonRenameMark->click();
+        QCOMPARE(cell(0, EventTable::What), QStringLiteral("Метка: Б"));
+        FEvents->ButtonRemoveMark->click();
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(chartTexts(), QStringList{"Точка 1, высота 1,1 м"});
+        FMain->ButtonClear->click();
+        QCOMPARE(chartTexts(), QStringList());
     }
 
     void humidityComparedAsNumber() {

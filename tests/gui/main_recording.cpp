@@ -5,6 +5,7 @@
 #include "recording/RecordingDatabase.h"
 #include "recording/RecordingFolder.h"
 #include "recording/RecordingWriter.h"
+#include "report/MeasuringPoints.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -190,7 +191,12 @@ private slots:
         QCOMPARE(log.events().all(), schema1 ? std::vector{deadEvents()[1]} : deadEvents());
         QCOMPARE(log.detail("head"), sql.isEmpty() ? QStringLiteral("2") : QString());
         // A new run appends to the restored log and to the same file, its events too (the
-        // stop the dead program left now ends), to a file of either schema.
+        // stop the dead program left now ends, a mark set from the menu begins with the
+        // new poll), to a file of either schema.
+        FMain->AskText = [](const QString&, const QString&, const QString&) {
+            return std::optional<QString>(QStringLiteral("Точка 2"));
+        };
+        FMain->ActionMark->trigger();
         poll(1);
         FMain->recording()->waitUntilWritten();
         QCOMPARE(FMain->recording()->path(), path);
@@ -199,6 +205,10 @@ private slots:
         QVERIFY(db.open(path, true) && db.summarize(summary));
         QCOMPARE(summary.polls, qint64(4));
         QCOMPARE(readBack(path), log.events().all());
+        QStringList points;
+        for (const MeasuringPoint& p : measuringPoints(log))
+            points << QStringLiteral("%1 %2").arg(p.name).arg(p.polls);
+        QCOMPARE(points, (QStringList{"Без метки 3", "Точка 2 1"}));
         // A mark's text and the run's details go to a file of any schema from now on.
         LogEvent mark{LogEvent::Mark, -1, LimitCrossing::None, 0, 0, 0, "Точка 1", at(9), at(9)};
         FMain->Log.events().append(mark);

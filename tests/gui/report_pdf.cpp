@@ -2,9 +2,11 @@
 // Russian and English settings, a month with thousands of events over many pages, the
 // chart page as vectors, the fonts embedded.
 #include "chart/ReportPdf.h"
+#include "export/CsvWriter.h"
 #include "measurement/LimitAlarm.h"
 #include "measurement/MeasurementLog.h"
 #include "measurement/RegionalSettings.h"
+#include "measurement/Rounding.h"
 #include "report/MeasurementReport.h"
 
 #include <QProcess>
@@ -133,6 +135,89 @@ private slots:
         for (const QString& line : expected)
             QVERIFY2(lines.filter(line).size() == 1,
                      qPrintable(line + QStringLiteral("\n---\n") + lines.join(u'\n')));
+    }
+
+    // Marks set while polling divide the log: the CSV carries each on the row of its first
+    // poll, and each measuring point of the report has the figures of its rows.
+    void pointsSectionHasTheFiguresOfItsRows() {
+        RegionalSettings::setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        MeasurementLog log;
+        const QStringList script{"", "", "A", "", "", "B|C", "", "miss", "", "stop", "D", "", ""};
+        QDateTime when = start;
+        for (int i = 0; i < script.size(); ++i, when = when.addSecs(3)) {
+            if (script[i] == u"miss" || script[i] == u"stop") {
+                script[i] == u"miss" ? log.markGap(when) : log.events().runEnded(when);
+                continue;
+            }
+            for (const QString& mark : script[i].split(u'|', Qt::SkipEmptyParts))
+                log.events().setMark(mark);
+            poll(log, when, 15 + (i * 7 % 11) * 1.3f, i % 3 ? 100 + i * 37.5 : -1);
+        }
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("log.csv"));
+        QVERIFY(ExportCsv(PollTable::take(log), u',', csv).ok);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Дата и время;t, *С;E, лк;Метка"));
+
+        // The stretches as the rows give them: name, rows, and per column the values.
+        struct Stretch {
+            QString name;
+            int rows = 0;
+            std::array<QList<double>, 2> values;
+        };
+        std::vector<Stretch> stretches;
+        for (const QString& line : lines) {
+            if (line.isEmpty())
+                continue;
+            const QStringList cells = line.split(u';');
+            const QString mark = line.section(u';', 3).remove(u'"');
+            if (stretches.empty() || !mark.isEmpty())
+                stretches.push_back({mark.isEmpty() ? QStringLiteral("Без метки") : mark, 0, {}});
+            ++stretches.back().rows;
+            for (int c : {0, 1})
+                if (!cells[c + 1].isEmpty())
+                    stretches.back().values[c]
+                        << QString(cells[c + 1]).replace(u',', u'.').toDouble();
+        }
+        const MeasurementReport report = MeasurementReport::build(log, source());
+        QCOMPARE(report.points.size(), stretches.size());
+        QCOMPARE(stretches[2].name, QStringLiteral("B; C"));
+        const auto number = [](const QString& text) {
+            return QString(text.section(u'\n', 0, 0)).replace(u',', u'.').toDouble();
+        };
+        for (std::size_t k = 0; k < stretches.size(); ++k) {
+            const Stretch& expected = stretches[k];
+            const MeasurementReport::PointSection& got = report.points[k];
+            QCOMPARE(got.name, expected.name);
+            QCOMPARE(got.polls, qsizetype(expected.rows));
+            QCOMPARE(got.rows.size(), std::size_t(expected.values[1].isEmpty() ? 1 : 2));
+            for (std::size_t q = 0; q < got.rows.size(); ++q) {
+                const QList<double>& v = expected.values[q];
+                long double sum = 0;
+                for (double x : v)
+                    sum += x;
+                QCOMPARE(got.rows[q][1].toInt(), v.size());
+                QCOMPARE(number(got.rows[q][2]), *std::min_element(v.begin(), v.end()));
+                QCOMPARE(number(got.rows[q][3]), *std::max_element(v.begin(), v.end()));
+                QCOMPARE(number(got.rows[q][4]), RoundToTenth(static_cast<double>(
+                                                     sum / static_cast<long double>(v.size()))));
+            }
+        }
+
+        QWidget window;
+        const QString pdf = dir.filePath(QStringLiteral("points.pdf"));
+        QString reason;
+        QVERIFY2(WriteReportPdf(report, chartOf(&window), pdf, &reason), qPrintable(reason));
+        const QStringList text = layoutLines(pdf);
+        QCOMPARE(text.filter(QStringLiteral("По точкам измерений")).size(), 1);
+        for (const MeasurementReport::PointSection& p : report.points)
+            QVERIFY2(
+                text.contains(p.name) &&
+                    text.contains(
+                        QStringLiteral("Период: %1; опросов: %2").arg(p.periodText).arg(p.polls)),
+                qPrintable(p.name + QStringLiteral("\n---\n") + text.join(u'\n')));
     }
 
     // A month of polls every 3 s with 5000 alarms: every event once, in order, on pages

@@ -37,6 +37,8 @@ private slots:
     void ssconvertReadsWithoutWarnings();
     void libreOfficeConverts_data() { replacesExistingFile_data(); }
     void libreOfficeConverts();
+    void marksReadBack_data() { replacesExistingFile_data(); }
+    void marksReadBack();
     void csvReadsBack_data();
     void csvReadsBack();
 };
@@ -244,6 +246,24 @@ void ExportReadBackTest::libreOfficeConverts() {
 
 // CSV read back by Python's csv module, and by LibreOffice under Russian settings as a
 // spreadsheet user opens it (';', UTF-8, Russian): numbers are numbers, times are times.
+// Column H holds the marks on the rows of their first polls, two on one row joined.
+void ExportReadBackTest::marksReadBack() {
+    QFETCH(QString, suffix);
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("log.") + suffix);
+    MeasurementLog log;
+    fillLog(log, uniform(40));
+    for (const auto& [k, text] :
+         {std::pair{0, "Точка 1, высота 1,1 м"}, {17, "A"}, {17, "B"}, {39, "=1+1"}})
+        log.events().setMarkAt(log.time(LabelSeries, k), QString::fromUtf8(text));
+    const ExportResult result = exportLog(log, fileName, {});
+    QVERIFY2(result.ok, qPrintable(result.reason));
+    verifyWorkbook(readBack(fileName), expectedFrom(log, day()),
+                   IsXlsxName(fileName) ? WorkbookLayout::XlsxSheetRows
+                                        : WorkbookLayout::XlsSheetRows,
+                   QStringLiteral("dd.mm.yyyy"));
+}
+
 void ExportReadBackTest::csvReadsBack_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<Lengths>("lengths");

@@ -18,6 +18,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace ReadBack {
 
@@ -77,6 +78,8 @@ struct Expected {
     QDate date;
     QStringList labels;
     std::array<QList<double>, 6> values;
+    // Column H: by row, the marks of the label that is their first poll.
+    std::map<qsizetype, QString> marks;
 };
 
 inline Expected expectedFrom(const MeasurementLog& log, const QDate& date) {
@@ -87,6 +90,10 @@ inline Expected expectedFrom(const MeasurementLog& log, const QDate& date) {
     for (std::size_t c = 0; c < 6; ++c)
         for (qsizetype k = 0; k < log.count(ExportedSeries[c]); ++k)
             e.values[c] << log.y(ExportedSeries[c], k);
+    for (const LogEvent& m : log.events().all())
+        for (qsizetype k = 0; k < log.count(LabelSeries); ++k)
+            if (m.kind == LogEvent::Mark && log.time(LabelSeries, k) == m.start)
+                e.marks[k] += (e.marks[k].isEmpty() ? QString() : QStringLiteral("; ")) + m.text;
     return e;
 }
 
@@ -133,15 +140,15 @@ inline void verifyWorkbook(const QJsonObject& book, const Expected& data, qint64
 
         // Header row: date, six texts, all filled green, framed and centred.
         const QJsonArray header = sheet.value(u"header").toArray();
-        QCOMPARE(header.size(), 7);
+        QCOMPARE(header.size(), data.marks.empty() ? 7 : 8);
         const QJsonObject a1 = header.at(0).toObject();
         QCOMPARE(a1.value(u"date").toArray(),
                  (QJsonArray{data.date.year(), data.date.month(), data.date.day()}));
         QCOMPARE(a1.value(u"format").toString(), dateFormat);
-        for (int c = 0; c < 7; ++c) {
+        for (int c = 0; c < header.size(); ++c) {
             const QJsonObject cell = header.at(c).toObject();
             if (c > 0)
-                QCOMPARE(cell.value(u"text").toString(), headers.at(c - 1));
+                QCOMPARE(cell.value(u"text").toString(), headers.value(c - 1, "Метка"));
             QCOMPARE(cell.value(u"fill").toString(), QStringLiteral("00FF00"));
             QCOMPARE(cell.value(u"align").toString(), QStringLiteral("center"));
             QCOMPARE(cell.value(u"borders").toArray(),
@@ -188,6 +195,15 @@ inline void verifyWorkbook(const QJsonObject& book, const Expected& data, qint64
                     QCOMPARE(values.at(r).toDouble(), v);
             }
         }
+        QJsonArray marks;
+        for (const auto& [row, text] : data.marks) {
+            if (row < first || row - first >= sheetRows - 1)
+                continue;
+            while (marks.size() < row - first)
+                marks.append(QJsonValue());
+            marks.append(QJsonArray{"text", text});
+        }
+        QCOMPARE(columns.at(7).toArray(), marks);
     }
 }
 

@@ -63,7 +63,9 @@ private slots:
     // A scripted run of air temperature: a number is a poll with that value, "lim MIN MAX"
     // sets the limit fields, "off" clears the channel's limit box, "miss" a poll without
     // an answer, "stop" the end of the run, "clear" the clear button. Polls and misses
-    // come 3 s apart; the end of a run comes 3 s after the last poll.
+    // come 3 s apart; the end of a run comes 3 s after the last poll. "mark TEXT" sets a
+    // mark, "markat S TEXT" one at the poll S seconds from the start, "rename I TEXT" and
+    // "remove I" change event I.
     void eventsFollowThePolls_data() {
         QTest::addColumn<QStringList>("script");
         QTest::addColumn<QStringList>("expected");
@@ -93,6 +95,17 @@ private slots:
             << steps("lim 10 30|35|miss|clear|36") << steps("0 max 30 extreme 36 6-");
         QTest::newRow("limit box cleared ends the alarm")
             << steps("lim 10 30|35|off|35") << steps("0 max 30 extreme 35 0-3");
+        QTest::newRow("a mark waits for the next poll, through a stop")
+            << steps("20|mark Точка 1|20|stop|mark|20")
+            << steps("mark Точка 1 3-3|stop 6-9|mark Метка 2 9-9");
+        QTest::newRow("a missed poll does not take a mark")
+            << steps("20|mark A|miss|20") << steps("missed 1 3-6|mark A 6-6");
+        QTest::newRow("a mark set before an open alarm keeps it open")
+            << steps("lim 10 30|20|35|36|markat 0 A|37|20")
+            << steps("mark A 0-0|0 max 30 extreme 37 3-12");
+        QTest::newRow("renamed and removed, only marks")
+            << steps("20|mark A|20|miss|mark|20|rename 2 Б|rename 1 X|remove 0|remove 0")
+            << steps("missed 1 6-9|mark Б 9-9");
         QTest::newRow("no limits, no alarm") << steps("lim x |-50|500") << QStringList();
     }
     void eventsFollowThePolls() {
@@ -108,6 +121,19 @@ private slots:
             if (words.first() == u"lim") {
                 minText = words.value(1);
                 maxText = words.value(2);
+                continue;
+            }
+            if (words.first().startsWith(u"mark") || words.first().startsWith(u"re")) {
+                const QString text = words.mid(words.first() == u"mark" ? 1 : 2).join(u' ');
+                const int n = words.value(1).toInt();
+                if (words.first() == u"mark")
+                    log.events().setMark(text);
+                else if (words.first() == u"markat")
+                    log.events().setMarkAt(noon.addSecs(n), text);
+                else if (words.first() == u"rename")
+                    log.events().renameMark(n, text);
+                else
+                    log.events().removeMark(n);
                 continue;
             }
             if (step == u"off")

@@ -36,9 +36,6 @@ private slots:
         QTest::newRow("held view cuts stretches")
             << "p p p p p @1:A @3:B" << 2 << 3
             << QStringList{"A 1 6-6 t2-3 RH2-3", "B 1 9-9 t3-4 RH3-4"};
-        QTest::newRow("held view inside one stretch")
-            << "p p p p @1:A" << 2 << -1 << QStringList{"A 2 6-9 t2-4 RH2-4"};
-        QTest::newRow("empty log") << "" << -1 << -1 << QStringList{};
     }
     void stretchesBetweenMarks() {
         QFETCH(QString, script);
