@@ -11,7 +11,7 @@
 namespace {
 
 // Point, quantity, mean, range, optimal, permissible, verdict, polls outside.
-constexpr double Shares[] = {1.2, 0.75, 0.85, 1.1, 1.25, 1.55, 1.4, 1.0};
+constexpr double Shares[] = {1.05, 0.85, 0.85, 1.0, 1.25, 1.55, 1.4, 1.1};
 
 QFont face(double points, bool bold = false) {
     QFont f(QStringLiteral("sans-serif"));
