@@ -23,6 +23,7 @@ FILES=(
   share/metainfo/io.github.vilta_monitor.vilta_monitor.metainfo.xml
   share/icons/hicolor/scalable/apps/vilta-monitor.svg
   share/man/man1/vilta-monitor.1.gz share/man/man1/instrument-emulator.1.gz
+  share/vilta-monitor/norms/sanpin-1.2.3685-21.json
 )
 
 # The files are in place, the menu entry names the installed program and icon, and

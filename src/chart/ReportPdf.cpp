@@ -1,10 +1,12 @@
 #include "ReportPdf.h"
 
+#include "ProtocolPages.h"
 #include "export/ReplacingFile.h"
 #include "measurement/RegionalSettings.h"
 #include "report/MeasurementReport.h"
 #include "report/ReportPages.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <qcustomplot.h>
@@ -250,6 +252,23 @@ private:
     std::vector<int> m_pointPage; // the page of each measuring point, counted from the first
 };
 
+void setUpPages(QPdfWriter& writer, int resolution) {
+    writer.setResolution(resolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+}
+
+// Where the events begin on the report's first page, found by drawing that page on a
+// scratch writer: pages drawn before it need the page count for their footers.
+double firstPageHeight(const MeasurementReport& report, int resolution) {
+    QBuffer scratch;
+    scratch.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&scratch);
+    setUpPages(writer, resolution);
+    QCPPainter painter(&writer);
+    return ReportPainter(writer, painter, report).drawFirstPage();
+}
+
 } // namespace
 
 QString DefaultReportName(const QDate& date) {
@@ -272,34 +291,46 @@ bool WriteReportPdf(const MeasurementReport& report, QCustomPlot* chart, const Q
         writer.setCreator(report.facts.empty() ? QString() : report.facts.front().second);
         // At the screen's resolution the chart's fonts, sized in points, keep their share
         // of the chart; text and lines stay vectors whatever the resolution.
-        writer.setResolution(chart ? chart->logicalDpiY() : 96);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(15, 15, 15, 12), QPageLayout::Millimeter));
+        const int resolution = chart ? chart->logicalDpiY() : 96;
+        setUpPages(writer, resolution);
         QCPPainter painter;
         if (!painter.begin(&writer))
             return fail(QStringLiteral("файл не открывается для записи"));
         ReportPainter pages(writer, painter, report);
-        pages.planEvents(pages.drawFirstPage());
         pages.planPoints();
-        const int text = pages.textPages() + pages.pointPages();
-        const int total = text + (chart ? 1 : 0);
+        ProtocolPages protocol(writer, painter, report.protocol);
+        const int before = protocol.pageCount();
+        if (before > 0)
+            pages.planEvents(firstPageHeight(report, resolution));
+        const auto total = [&] {
+            return before + pages.textPages() + pages.pointPages() + (chart ? 1 : 0);
+        };
+        for (int p = 0; p < before; ++p) {
+            if (p > 0)
+                writer.newPage();
+            protocol.drawPage(p);
+            pages.drawFooter(p + 1, total());
+        }
+        if (before > 0)
+            writer.newPage();
+        pages.planEvents(pages.drawFirstPage());
         for (int p = 0; p < pages.textPages(); ++p) {
             if (p > 0)
                 writer.newPage();
             pages.drawEventsPage(p);
-            pages.drawFooter(p + 1, total);
+            pages.drawFooter(before + p + 1, total());
         }
         for (int p = 0; p < pages.pointPages(); ++p) {
             writer.newPage();
             pages.drawPointsPage(p);
-            pages.drawFooter(pages.textPages() + p + 1, total);
+            pages.drawFooter(before + pages.textPages() + p + 1, total());
         }
         if (chart) {
             if (chart->width() > chart->height())
                 writer.setPageOrientation(QPageLayout::Landscape);
             writer.newPage();
             pages.drawChartPage(chart);
-            pages.drawFooter(total, total);
+            pages.drawFooter(total(), total());
         }
         if (!painter.end())
             return fail(QStringLiteral("ошибка записи PDF"));

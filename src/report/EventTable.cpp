@@ -38,7 +38,7 @@ QStringList cells(const LogEvent& event, qsizetype number, const QDateTime& now)
         row[What] = QStringLiteral("Опрос остановлен");
         break;
     case LogEvent::Mark:
-        row[What] = QStringLiteral("Метка: %1").arg(event.text);
+        row[What] = QStringLiteral("Метка: ") + event.text;
         break;
     }
     return row;

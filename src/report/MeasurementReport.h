@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeasurementProtocol.h"
 #include "ReportSource.h"
 
 #include <QDateTime>
@@ -36,6 +37,8 @@ struct MeasurementReport {
     std::vector<PointSection> points;
     // Under every page: when it was made.
     QString madeText;
+    // Pages of their own before the report's, when the protocol's details are filled in.
+    MeasurementProtocol protocol;
 
     bool isEmpty() const { return quantityRows.empty(); }
 

@@ -1,6 +1,7 @@
 #include "Formmain.h"
 
 #include "ColourSwatch.h"
+#include "ProtocolDetailsWindow.h"
 #include "TextQuestion.h"
 #include "chart/LogChart.h"
 #include "chart/LogGraph.h"
@@ -83,6 +84,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     Clock = [] { return QDateTime::currentDateTime(); };
     RunFileDialog = [](QFileDialog* d) { return d->exec() == QDialog::Accepted; };
     RunPrintDialog = [](QPrintDialog* d) { return d->exec() == QDialog::Accepted; };
+    RunProtocolDialog = [](ProtocolDetailsWindow* d) { return d->exec() == QDialog::Accepted; };
     ShowMessage = [this](const QString& title, const QString& text) {
         QMessageBox::information(this, title, text);
     };
@@ -366,6 +368,12 @@ void TFMain::buildMenu() {
     });
     connect(ActionPartPdf, &QAction::triggered, this, &TFMain::PartPdfClick);
     connect(ActionPartCsv, &QAction::triggered, this, &TFMain::PartCsvClick);
+    ProtocolDetailsAction = action(QStringLiteral("ProtocolDetailsAction"),
+                                   QStringLiteral("Сведения для протокола ..."));
+    ProtocolCsvAction =
+        action(QStringLiteral("ProtocolCsvAction"), QStringLiteral("Протокол CSV ..."));
+    save->addAction(ProtocolDetailsAction);
+    save->addAction(ProtocolCsvAction);
 
     QMenu* print = bar->addMenu(QStringLiteral("Печать ..."));
     N2 = print->menuAction();
@@ -393,6 +401,8 @@ void TFMain::buildMenu() {
     connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
     connect(CSV1, &QAction::triggered, this, &TFMain::CSV1Click);
     connect(PDF1, &QAction::triggered, this, &TFMain::PDF1Click);
+    connect(ProtocolDetailsAction, &QAction::triggered, this, &TFMain::ProtocolDetailsClick);
+    connect(ProtocolCsvAction, &QAction::triggered, this, &TFMain::ProtocolCsvClick);
     connect(N13, &QAction::triggered, this, &TFMain::N13Click);
     connect(N3, &QAction::triggered, this, &TFMain::N3Click);
     connect(N4, &QAction::triggered, this, &TFMain::N4Click);
@@ -444,6 +454,9 @@ void TFMain::buildTimersAndDialogs() {
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
     SaveDialogReport = saveDialog(QStringLiteral("SaveDialogReport"));
+    // The protocol is CSV whatever the name: its dialog offers nothing else.
+    SaveDialogProtocol = saveDialog(QStringLiteral("SaveDialogProtocol"));
+    SaveDialogProtocol->setNameFilters({QStringLiteral("Протокол CSV (*.csv)")});
     usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 

@@ -38,6 +38,7 @@ class LogChart;
 class LogGraph;
 class ColourSwatch;
 class RecordingWriter;
+class ProtocolDetailsWindow;
 struct PollReading;
 
 // The main window: the chart that is the measurement log, the value panel, the status
@@ -126,6 +127,11 @@ public:
     QAction* ActionPartPdf = nullptr;
     QAction* ActionPartCsv = nullptr;
 
+    // In "Сохранить ...": "Сведения для протокола ...", what the measurement protocol is
+    // about, and "Протокол CSV ...", the protocol's rows as CSV.
+    QAction* ProtocolDetailsAction = nullptr;
+    QAction* ProtocolCsvAction = nullptr;
+
     QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
     QTimer* TimerInterval = nullptr; // paces the polls of a run
     QTimer* TimerPeriod = nullptr;   // checks the daily time window of a scheduled run
@@ -134,6 +140,7 @@ public:
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
     QFileDialog* SaveDialogReport = nullptr;
+    QFileDialog* SaveDialogProtocol = nullptr;
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
 
@@ -150,6 +157,7 @@ public:
     std::function<QDateTime()> Clock;
     std::function<bool(QFileDialog*)> RunFileDialog;
     std::function<bool(QPrintDialog*)> RunPrintDialog;
+    std::function<bool(ProtocolDetailsWindow*)> RunProtocolDialog;
     std::function<void(const QString& title, const QString& text)> ShowMessage;
     // Asks a question with the given buttons and gives the text of the one chosen; the
     // last button is the one that changes nothing, and closing the box chooses it.
@@ -200,6 +208,8 @@ public slots:
     void PDF1Click();
     void PartPdfClick();
     void PartCsvClick();
+    void ProtocolDetailsClick();
+    void ProtocolCsvClick();
     void N13Click();
     void MarkClick();
     void N3Click();
@@ -271,6 +281,8 @@ private:
     bool canReport();
     void saveReport(const QString& fileName);
     ReportSource reportSource() const;
+    // Tells the settings window the norm row the protocol's details name, if any.
+    void protocolDetailsChanged();
     // Makes printer the one that printing and the setup dialog use.
     void usePrinter(std::unique_ptr<QPrinter> printer);
     void toggle(QWidget* window);

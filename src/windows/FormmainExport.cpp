@@ -1,6 +1,7 @@
 // Saving the log to a workbook or CSV, the report to PDF, the chart to a bitmap, and
 // printing the chart.
 #include "Formmain.h"
+
 #include "Formoptions.h"
 #include "chart/ChartImage.h"
 #include "chart/ChartPrint.h"
@@ -11,6 +12,7 @@
 #include "export/CsvWriter.h"
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
+#include "norms/NormLibrary.h"
 #include "report/MeasurementReport.h"
 
 #include <QApplication>
@@ -115,8 +117,10 @@ bool TFMain::canReport() {
 
 void TFMain::saveReport(const QString& fileName) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const MeasurementReport report =
+    MeasurementReport report =
         MeasurementReport::build(Log, reportSource(), m_savePeriod.first, m_savePeriod.second);
+    report.protocol = MeasurementProtocol::build(Log, reportSource(), NormLibrary::shared(),
+                                                 m_savePeriod.first, m_savePeriod.second);
     ReportChartRequest request;
     request.from = m_savePeriod.first;
     request.to = m_savePeriod.second;

@@ -54,6 +54,7 @@ void TFMain::connectSecondaryWindows(TFStat* stat, TFOptions* options, TFLogo* l
     }
     if (m_stat)
         connectStatistics();
+    protocolDetailsChanged();
 }
 
 QWidget* TFMain::namedControl(const QString& name) const {

@@ -208,7 +208,8 @@ void TFMain::ButtonClearClick() {
     m_pollsLogged = 0;
     m_pollsSaved = 0;
     m_pollsAtExport = 0;
-    RecordingNote->hide(); // a stopped recording starts afresh with the empty log
+    RecordingNote->hide();    // a stopped recording starts afresh with the empty log
+    protocolDetailsChanged(); // emptied with the log
     for (QLabel* box : valueBoxes())
         box->setText(QStringLiteral("0.0"));
     ChartValue->replot(QCustomPlot::rpQueuedReplot);

@@ -133,6 +133,7 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
     m_pollsLogged = polls;
     m_pollsSaved = 0;
     RecordingNote->hide();
+    protocolDetailsChanged(); // the restored log may name a norm row
 
     // Until detection names the series the time axis follows, the longest one leads.
     int longest = 0;

@@ -81,8 +81,9 @@ TFOptions::TFOptions(QWidget* parent)
     f.setStyleHint(QFont::SansSerif);
     f.setPointSize(8);
     setFont(f);
-    // 22 px taller than the established form: the link-fault option has a row of its own.
-    setFixedSize(595, 365);
+    // Taller than the established form: the link-fault option has a row of its own, and
+    // so have the limits taken from the protocol's norm.
+    setFixedSize(595, 405);
 
     buildSeriesGroup();
     buildTimerGroup();
@@ -92,6 +93,7 @@ TFOptions::TFOptions(QWidget* parent)
 
     ButtonClose = new QPushButton(QStringLiteral("Закрыть"), this);
     ButtonClose->setGeometry(2, 338, 287, 25);
+    buildNormLimitsRow();
 
     nameControls();
     nameForScreenReaders();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "SecondaryWindow.h"
+#include "norms/NormRow.h"
+
+#include <optional>
 
 class MaskedTimeEdit;
 class QCheckBox;
@@ -81,6 +84,12 @@ public:
 
     QPushButton* ButtonClose = nullptr;
 
+    // "Пределы по норме": sets the limits of t, RH and V just outside the permissible
+    // ranges of the norm row the protocol's details name; enabled while one is named.
+    QPushButton* ButtonNormLimits = nullptr;
+    QLabel* LabelNormLimits = nullptr;
+    void setNormRow(std::optional<NormRow> row);
+
 signals:
     void leftAxisMaxChanged(double value);
     void leftAxisMinChanged(double value);
@@ -103,6 +112,7 @@ public slots:
     void CheckBox1LClick();
     void CheckBox1UVClick();
     void ButtonCloseClick();
+    void ButtonNormLimitsClick();
 
 private:
     void buildSeriesGroup();
@@ -110,7 +120,10 @@ private:
     void buildLimitsGroup();
     void buildScaleGroup();
     void buildIntervalGroup();
+    void buildNormLimitsRow();
     void connectHandlers();
     void nameControls();
     void nameForScreenReaders();
+
+    std::optional<NormRow> m_normRow;
 };

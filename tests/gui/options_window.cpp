@@ -88,7 +88,7 @@ private slots:
 
     void otherStartStates() {
         QCOMPARE(o->windowTitle(), QString("Настройки"));
-        QCOMPARE(o->size(), QSize(595, 365));
+        QCOMPARE(o->size(), QSize(595, 405));
         QCOMPARE(o->GroupBoxSeries->geometry(), QRect(2, 4, 287, 229));
         QCOMPARE(o->GroupBoxTimer->geometry(), QRect(2, 236, 287, 95));
         QCOMPARE(o->GroupBoxLimits->geometry(), QRect(296, 4, 297, 145));
@@ -388,6 +388,29 @@ private slots:
         QCOMPARE(field->text(), text);
         QCOMPARE(field->displayText(), shown);
         QCOMPARE(o->MaskEditTimeK->text(), QString("  :  "));
+    }
+
+    // The limits a tenth outside the permissible ranges of the protocol's norm row (cold,
+    // IIа): a limit counts its own value as beyond, and V has no lower bound.
+    void normLimitsEnvelope() {
+        QVERIFY(!o->ButtonNormLimits->isEnabled());
+        NormRow row;
+        row.permissibleTBelow = {17.0, 18.9};
+        row.permissibleTAbove = {21.1, 23.0};
+        row.permissibleRh = {15, 75};
+        row.permissibleVBelow = 0.1;
+        row.permissibleVAbove = 0.3;
+        o->setNormRow(row);
+        o->CheckBoxT->setEnabled(true);
+        QTest::mouseClick(o->ButtonNormLimits, Qt::LeftButton);
+        const QStringList limits{o->EditTmin->text(),  o->EditTmax->text(), o->EditRHmin->text(),
+                                 o->EditRHmax->text(), o->EditVmin->text(), o->EditVmax->text()};
+        QCOMPARE(limits.join(u' ').replace(u',', u'.'),
+                 QStringLiteral("16.9 23.1 14.9 75.1 -0.1 0.4"));
+        QVERIFY(o->CheckBoxT->isChecked());
+        QVERIFY(!o->CheckBoxRH->isChecked()); // this instrument has no RH: left as it was
+        o->setNormRow(std::nullopt);
+        QVERIFY(!o->ButtonNormLimits->isEnabled());
     }
 
     void closeOnlyHides() {
