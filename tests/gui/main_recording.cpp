@@ -51,8 +51,8 @@ class MainRecording : public QObject {
     // The events of deadRecording() once restored: an alarm left open, ended at the last
     // poll, and the missed poll's gap.
     static std::vector<LogEvent> deadEvents() {
-        LogEvent alarm{LogEvent::Alarm, 0, LimitCrossing::Min, 0, -3.4, 0, {}, at(3), at(9)};
-        LogEvent gap{LogEvent::MissedPolls, -1, LimitCrossing::None, 0, 0, 1, {}, at(6), at(9)};
+        LogEvent alarm{LogEvent::Alarm, 0, LimitCrossing::Min, 0, -3.4, 0, at(3), at(9)};
+        LogEvent gap{LogEvent::MissedPolls, -1, LimitCrossing::None, 0, 0, 1, at(6), at(9)};
         return {alarm, gap};
     }
     // A recording left by a dead program: the second poll has a point a second late and
@@ -246,7 +246,7 @@ private slots:
             points << QStringLiteral("%1 %2").arg(p.name).arg(p.polls);
         QCOMPARE(points, (QStringList{"Без метки 3", "Точка 2 1"}));
         // A mark's text and the run's details go to a file of any schema from now on.
-        LogEvent mark{LogEvent::Mark, -1, LimitCrossing::None, 0, 0, 0, "Точка 1", at(9), at(9)};
+        LogEvent mark{LogEvent::Mark, -1, LimitCrossing::None, 0, 0, 0, at(9), at(9), "Точка 1"};
         FMain->Log.events().append(mark);
         FMain->setLogDetail("head", "3");
         QTRY_COMPARE(readBack(path).back(), mark); // an event alone is written once idle
