@@ -226,10 +226,9 @@ private slots:
             }
         }
 
-        QWidget window;
         const QString pdf = dir.filePath(QStringLiteral("points.pdf"));
         QString reason;
-        QVERIFY2(WriteReportPdf(report, chartOf(&window), pdf, &reason), qPrintable(reason));
+        QVERIFY2(WriteReportPdf(report, chartOf(log).get(), pdf, &reason), qPrintable(reason));
         const QStringList text = layoutLines(pdf);
         QCOMPARE(text.filter(QStringLiteral("По точкам измерений")).size(), 1);
         for (const MeasurementReport::PointSection& p : report.points)
