@@ -73,7 +73,8 @@ constexpr int StatusBarHeight = 19;
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
-    setWindowTitle(QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION));
+    m_programTitle = QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION);
+    setWindowTitle(m_programTitle);
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
@@ -101,6 +102,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     m_export = new ExportJob(this);
     m_recording = new RecordingWriter(RecordingFolder::path(), this);
     connect(m_recording, &RecordingWriter::stopped, this, &TFMain::recordingStopped);
+    connect(m_recording, &RecordingWriter::fileSaved, this, &TFMain::measurementsSaved);
     // The events go to the recording with the log; the observer stays with Log when a
     // restored log is put in its place.
     Log.events().addObserver([this](qsizetype index) {
@@ -112,10 +114,13 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     connect(this, &TFMain::exportFinished, this, [this](bool ok) {
         if (ok)
             m_pollsSaved = m_pollsAtExport;
+        updateTitle();
         if (std::exchange(m_closeAfterExport, false) && ok) {
             m_leaving = true;
             close();
         }
+        if (std::exchange(m_openAfterSave, false) && ok)
+            QTimer::singleShot(0, this, &TFMain::OpenActionClick);
     });
 
     auto* central = new QWidget(this);
@@ -333,6 +338,9 @@ void TFMain::buildMenu() {
     charts->addAction(N11);
     charts->addAction(N12);
 
+    OpenAction = action(QStringLiteral("OpenAction"), QStringLiteral("Открыть ..."));
+    bar->addAction(OpenAction);
+
     QMenu* save = bar->addMenu(QStringLiteral("Сохранить ..."));
     N1 = save->menuAction();
     N1->setObjectName(QStringLiteral("N1"));
@@ -344,6 +352,9 @@ void TFMain::buildMenu() {
     save->addAction(EXL1);
     save->addAction(CSV1);
     save->addAction(PDF1);
+    MeasurementsAction =
+        action(QStringLiteral("MeasurementsAction"), QStringLiteral("Измерения ..."));
+    save->addAction(MeasurementsAction);
 
     QMenu* print = bar->addMenu(QStringLiteral("Печать ..."));
     N2 = print->menuAction();
@@ -368,6 +379,8 @@ void TFMain::buildMenu() {
     connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
     connect(CSV1, &QAction::triggered, this, &TFMain::CSV1Click);
     connect(PDF1, &QAction::triggered, this, &TFMain::PDF1Click);
+    connect(MeasurementsAction, &QAction::triggered, this, &TFMain::MeasurementsActionClick);
+    connect(OpenAction, &QAction::triggered, this, &TFMain::OpenActionClick);
     connect(N13, &QAction::triggered, this, &TFMain::N13Click);
     connect(N3, &QAction::triggered, this, &TFMain::N3Click);
     connect(N4, &QAction::triggered, this, &TFMain::N4Click);
@@ -419,6 +432,13 @@ void TFMain::buildTimersAndDialogs() {
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
     SaveDialogReport = saveDialog(QStringLiteral("SaveDialogReport"));
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    OpenDialog->setNameFilter(saveFilter(SaveFormat::Vilta));
     usePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution));
 }
 

@@ -108,6 +108,8 @@ public:
     QAction* EXL1 = nullptr; // exports the log to a workbook
     QAction* CSV1 = nullptr; // exports the log as CSV text
     QAction* PDF1 = nullptr; // saves the measurement report
+    QAction* MeasurementsAction = nullptr; // saves the log as a measurement file
+    QAction* OpenAction = nullptr;         // opens a measurement file into the log
     QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
     QAction* N3 = nullptr;   // the printer setup dialog
     QAction* N4 = nullptr;   // prints the chart
@@ -126,6 +128,7 @@ public:
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
     QFileDialog* SaveDialogReport = nullptr;
+    QFileDialog* OpenDialog = nullptr; // opens a measurement file
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
 
@@ -156,6 +159,11 @@ public:
 
     // The recording of the log on disk (one per program instance).
     RecordingWriter* recording() const { return m_recording; }
+    // Opens a measurement file into the log (read on a thread of its own, with a progress
+    // window); false, with a message naming the file and why, leaves the log as it was.
+    bool openMeasurementFile(const QString& path);
+    // The measurement file the log came from or was last saved to (empty: none).
+    QString measurementFile() const { return m_measurementFile; }
     // Sets one of the log's details (an empty value removes it) and records it.
     void setLogDetail(const QString& key, const QString& value);
     // Logged polls that no export has saved since (what the exit question counts).
@@ -186,6 +194,8 @@ public slots:
     void EXL1Click();
     void CSV1Click();
     void PDF1Click();
+    void MeasurementsActionClick();
+    void OpenActionClick();
     void N13Click();
     void N3Click();
     void N4Click();
@@ -250,6 +260,20 @@ private:
     // name asks for.
     void saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format);
     void saveFile(const QString& fileName, SaveFormat format);
+    // Saves the log as a measurement file: from the recording when it holds the whole log
+    // (on its thread), else from memory.
+    void saveMeasurements(const QString& fileName);
+    void measurementsSaved(const QString& fileName, bool ok, const QString& reason);
+    // What the run is, as the log's details, before a save.
+    void recordRunDetails();
+    // False (and the user told why) when the instrument found is not the one that made
+    // the log's file.
+    bool instrumentFitsLog();
+    // Puts a log read from a file or a recording in place of Log.
+    void showRestoredLog();
+    // The window's title: the program, and the open file with "*" while polls are unsaved.
+    void updateTitle();
+    bool saveBusy() const;
     // False (and the user told why) for a log that holds nothing to report.
     bool canReport();
     void saveReport(const QString& fileName);
@@ -279,5 +303,11 @@ private:
     qsizetype m_pollsSaved = 0;    // logged polls that the last successful export holds
     qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy
     bool m_closeAfterExport = false;
+    bool m_openAfterSave = false;    // the save was asked for before opening a file
+    bool m_savingFile = false;       // a measurement file is being written
+    bool m_recordingWhole = true;    // the recording holds the whole log
+    QString m_measurementFile;
+    bool m_runDetailsFromFile = false; // the log's run details are the opened file's
+    QString m_programTitle;
     bool m_leaving = false;
 };
