@@ -18,17 +18,33 @@
 
 namespace MeasurementFile {
 
-QString modelKey() { return QStringLiteral("instrument.model"); }
-QString headKey() { return QStringLiteral("instrument.head"); }
-QString modelCodeKey() { return QStringLiteral("instrument.model_code"); }
-QString headCodeKey() { return QStringLiteral("instrument.head_code"); }
-QString intervalKey() { return QStringLiteral("poll.interval_ms"); }
-QString windowKey() { return QStringLiteral("poll.window"); }
+QString modelKey() {
+    return QStringLiteral("instrument.model");
+}
+QString headKey() {
+    return QStringLiteral("instrument.head");
+}
+QString modelCodeKey() {
+    return QStringLiteral("instrument.model_code");
+}
+QString headCodeKey() {
+    return QStringLiteral("instrument.head_code");
+}
+QString intervalKey() {
+    return QStringLiteral("poll.interval_ms");
+}
+QString windowKey() {
+    return QStringLiteral("poll.window");
+}
 QString limitKey(int series, const char* part) {
     return QStringLiteral("limit.%1.%2").arg(series).arg(QLatin1String(part));
 }
-QString versionKey() { return QStringLiteral("program.version"); }
-QString savedAtKey() { return QStringLiteral("saved_at"); }
+QString versionKey() {
+    return QStringLiteral("program.version");
+}
+QString savedAtKey() {
+    return QStringLiteral("saved_at");
+}
 
 namespace {
 
@@ -228,8 +244,8 @@ ReadResult read(const QString& path, MeasurementLog& log,
     // Read only: nothing is ever written into a file that is opened.
     const QByteArray uri = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded() + "?mode=ro";
     sqlite3* handle = nullptr;
-    int rc = sqlite3_open_v2(uri.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(uri.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(handle);
         result.reason = sqliteReason(rc, cancel);

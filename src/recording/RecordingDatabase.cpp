@@ -134,11 +134,13 @@ bool RecordingDatabase::isOwnSchemaObject(const QString& type, const QString& na
         sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
         auto collect = [&] {
             sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(db, "SELECT type || '|' || name || '|' || ifnull(sql, '') FROM "
-                                   "sqlite_schema", -1, &st, nullptr);
+            sqlite3_prepare_v2(db,
+                               "SELECT type || '|' || name || '|' || ifnull(sql, '') FROM "
+                               "sqlite_schema",
+                               -1, &st, nullptr);
             while (sqlite3_step(st) == SQLITE_ROW)
-                objects.insert(QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+                objects.insert(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
             sqlite3_finalize(st);
         };
         for (const char* step : {Schema, EventSchema, RunSchema}) {
@@ -339,8 +341,7 @@ bool RecordingDatabase::vacuumInto(const QString& file) {
     int rc = sqlite3_prepare_v2(m_db, "VACUUM INTO ?", -1, &st, nullptr);
     if (rc == SQLITE_OK) {
         const QByteArray name = file.toUtf8();
-        sqlite3_bind_text(st, 1, name.constData(), static_cast<int>(name.size()),
-                          SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
         rc = sqlite3_step(st);
     }
     sqlite3_finalize(st);

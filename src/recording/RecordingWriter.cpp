@@ -149,8 +149,8 @@ void RecordingWriter::perform(Job& job) {
         break;
     case Job::Save: {
         QString reason = QStringLiteral("запись журнала остановлена");
-        const bool ok = !m_stopped && ensureOpen() &&
-                        MeasurementFile::saveCopy(*m_db, job.path, reason);
+        const bool ok =
+            !m_stopped && ensureOpen() && MeasurementFile::saveCopy(*m_db, job.path, reason);
         QMetaObject::invokeMethod(
             this, [this, path = job.path, ok, reason] { emit fileSaved(path, ok, reason); },
             Qt::QueuedConnection);

@@ -100,25 +100,25 @@ public:
     void setPanelText(int panel, const QString& text);
 
     // Menu.
-    QAction* N10 = nullptr;  // "Графики ...": the submenu of chart views
-    QAction* N11 = nullptr;  // the climatic view of the chart
-    QAction* N12 = nullptr;  // the optical view of the chart
-    QAction* N1 = nullptr;   // "Сохранить ...": the submenu of saving
-    QAction* BMP1 = nullptr; // saves the chart as a bitmap
-    QAction* EXL1 = nullptr; // exports the log to a workbook
-    QAction* CSV1 = nullptr; // exports the log as CSV text
-    QAction* PDF1 = nullptr; // saves the measurement report
+    QAction* N10 = nullptr;                // "Графики ...": the submenu of chart views
+    QAction* N11 = nullptr;                // the climatic view of the chart
+    QAction* N12 = nullptr;                // the optical view of the chart
+    QAction* N1 = nullptr;                 // "Сохранить ...": the submenu of saving
+    QAction* BMP1 = nullptr;               // saves the chart as a bitmap
+    QAction* EXL1 = nullptr;               // exports the log to a workbook
+    QAction* CSV1 = nullptr;               // exports the log as CSV text
+    QAction* PDF1 = nullptr;               // saves the measurement report
     QAction* MeasurementsAction = nullptr; // saves the log as a measurement file
     QAction* OpenAction = nullptr;         // opens a measurement file into the log
-    QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
-    QAction* N3 = nullptr;   // the printer setup dialog
-    QAction* N4 = nullptr;   // prints the chart
-    QAction* N5 = nullptr;   // shows or hides the statistics window
-    QAction* N13 = nullptr;  // shows or hides the events window
-    QAction* N6 = nullptr;   // shows or hides the settings window
-    QAction* N7 = nullptr;   // shows or hides the help window
-    QAction* N8 = nullptr;   // shows or hides the maker's splash card
-    QAction* N9 = nullptr;   // leaves the program
+    QAction* N2 = nullptr;                 // "Печать ...": the submenu of printing
+    QAction* N3 = nullptr;                 // the printer setup dialog
+    QAction* N4 = nullptr;                 // prints the chart
+    QAction* N5 = nullptr;                 // shows or hides the statistics window
+    QAction* N13 = nullptr;                // shows or hides the events window
+    QAction* N6 = nullptr;                 // shows or hides the settings window
+    QAction* N7 = nullptr;                 // shows or hides the help window
+    QAction* N8 = nullptr;                 // shows or hides the maker's splash card
+    QAction* N9 = nullptr;                 // leaves the program
 
     QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
     QTimer* TimerInterval = nullptr; // paces the polls of a run
@@ -303,9 +303,9 @@ private:
     qsizetype m_pollsSaved = 0;    // logged polls that the last successful export holds
     qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy
     bool m_closeAfterExport = false;
-    bool m_openAfterSave = false;    // the save was asked for before opening a file
-    bool m_savingFile = false;       // a measurement file is being written
-    bool m_recordingWhole = true;    // the recording holds the whole log
+    bool m_openAfterSave = false; // the save was asked for before opening a file
+    bool m_savingFile = false;    // a measurement file is being written
+    bool m_recordingWhole = true; // the recording holds the whole log
     QString m_measurementFile;
     bool m_runDetailsFromFile = false; // the log's run details are the opened file's
     QString m_programTitle;

@@ -25,8 +25,7 @@
 #include <atomic>
 
 void TFMain::MeasurementsActionClick() {
-    saveThroughDialog(SaveDialogXLS, MeasurementFile::defaultName(now().date()),
-                      SaveFormat::Vilta);
+    saveThroughDialog(SaveDialogXLS, MeasurementFile::defaultName(now().date()), SaveFormat::Vilta);
 }
 
 bool TFMain::saveBusy() const {
@@ -86,17 +85,18 @@ void TFMain::recordRunDetails() {
     setLogDetail(MeasurementFile::headCodeKey(), QString::number(HeadCode));
     setLogDetail(MeasurementFile::intervalKey(), QString::number(TimerInterval->interval()));
     const bool scheduled = m_options && m_options->CheckBoxTimer->isChecked();
-    setLogDetail(MeasurementFile::windowKey(),
-                 scheduled ? m_options->MaskEditTimeN->text() + u'-' +
-                                 m_options->MaskEditTimeK->text()
-                           : QString());
+    setLogDetail(MeasurementFile::windowKey(), scheduled ? m_options->MaskEditTimeN->text() + u'-' +
+                                                               m_options->MaskEditTimeK->text()
+                                                         : QString());
     const ReportSource source = reportSource();
     for (int s = 0; s < MeasurementLog::SeriesCount; ++s) {
         const auto& limit = source.limits[static_cast<std::size_t>(s)];
         setLogDetail(MeasurementFile::limitKey(s, "enabled"),
                      limit.enabled ? QStringLiteral("1") : QString());
-        setLogDetail(MeasurementFile::limitKey(s, "min"), limit.enabled ? limit.minText : QString());
-        setLogDetail(MeasurementFile::limitKey(s, "max"), limit.enabled ? limit.maxText : QString());
+        setLogDetail(MeasurementFile::limitKey(s, "min"),
+                     limit.enabled ? limit.minText : QString());
+        setLogDetail(MeasurementFile::limitKey(s, "max"),
+                     limit.enabled ? limit.maxText : QString());
     }
 }
 
@@ -173,14 +173,13 @@ bool TFMain::openMeasurementFile(const QString& path) {
     reader->wait();
     progress.close();
     if (!result.ok || !result.copied) {
-        if (QFileInfo::exists(copy))
+        if (locked && QFileInfo::exists(copy)) // only a copy of our own
             RecordingFolder::remove(copy);
         lock.reset();
     }
     if (!result.ok) {
-        ShowMessage(QStringLiteral("Ошибка"),
-                    QStringLiteral("Не удалось открыть файл «%1»: %2.")
-                        .arg(QFileInfo(path).fileName(), result.reason));
+        ShowMessage(QStringLiteral("Ошибка"), QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                                                  .arg(QFileInfo(path).fileName(), result.reason));
         return false;
     }
     if (result.copied) {
