@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, FMain, [arguments] {
         FMain->offerRecordings();
         if (!arguments.isEmpty())
-            FMain->openMeasurementFile(arguments.first());
+            FMain->openFile(arguments.first());
     });
     const int rc = QApplication::exec();
     DestroyForms();

@@ -120,7 +120,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
             close();
         }
         if (std::exchange(m_openAfterSave, false) && ok)
-            QTimer::singleShot(0, this, &TFMain::OpenActionClick);
+            QTimer::singleShot(0, this, [this] { openFile(std::exchange(m_pendingOpen, {})); });
     });
 
     auto* central = new QWidget(this);

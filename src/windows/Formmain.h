@@ -162,6 +162,9 @@ public:
     // Opens a measurement file into the log (read on a thread of its own, with a progress
     // window); false, with a message naming the file and why, leaves the log as it was.
     bool openMeasurementFile(const QString& path);
+    // The same after the question about unsaved polls (and, for an empty path, the file
+    // dialog): the menu item and a file named on the command line.
+    void openFile(const QString& path);
     // The measurement file the log came from or was last saved to (empty: none).
     QString measurementFile() const { return m_measurementFile; }
     // Sets one of the log's details (an empty value removes it) and records it.
@@ -307,6 +310,7 @@ private:
     bool m_savingFile = false;    // a measurement file is being written
     bool m_recordingWhole = true; // the recording holds the whole log
     QString m_measurementFile;
+    QString m_pendingOpen;             // opened once the save asked for before it is done
     bool m_runDetailsFromFile = false; // the log's run details are the opened file's
     QString m_programTitle;
     bool m_leaving = false;

@@ -51,7 +51,11 @@ void TFMain::saveMeasurements(const QString& fileName) {
     QString reason;
     const bool ok = MeasurementFile::writeLog(Log, fileName, reason);
     QApplication::restoreOverrideCursor();
-    measurementsSaved(fileName, ok, reason);
+    // Told from the event loop, as a save on the recording's thread is: whoever asked for
+    // it (the exit question) sees it under way first.
+    QMetaObject::invokeMethod(
+        this, [this, fileName, ok, reason] { measurementsSaved(fileName, ok, reason); },
+        Qt::QueuedConnection);
 }
 
 void TFMain::measurementsSaved(const QString& fileName, bool ok, const QString& reason) {
@@ -101,6 +105,10 @@ void TFMain::recordRunDetails() {
 }
 
 void TFMain::OpenActionClick() {
+    openFile({});
+}
+
+void TFMain::openFile(const QString& path) {
     if (TimerInterval->isActive() || TimerPeriod->isActive()) {
         ShowMessage(QApplication::applicationName(),
                     QStringLiteral("Остановите опрос кнопкой «Стоп», чтобы открыть файл."));
@@ -124,8 +132,13 @@ void TFMain::OpenActionClick() {
             saveThroughDialog(SaveDialogXLS, MeasurementFile::defaultName(now().date()),
                               SaveFormat::Vilta);
             m_openAfterSave = saveBusy();
+            m_pendingOpen = path;
             return;
         }
+    }
+    if (!path.isEmpty()) {
+        openMeasurementFile(path);
+        return;
     }
     if (!RunFileDialog(OpenDialog))
         return;

@@ -332,6 +332,31 @@ private slots:
         QCOMPARE(FMain->unsavedPolls(), qsizetype(1));
     }
 
+    // Opening over unsaved polls asks the exit question's question, "Открыть" in place of
+    // leaving; a file named at start (a double-click) is asked about the same way.
+    void openAsksFirst_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Открыть") << "Открыть" << true;
+        QTest::newRow("Отмена") << "Отмена" << false;
+    }
+    void openAsksFirst() {
+        QFETCH(QString, answer);
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("m.vilta");
+        poll(2);
+        QString reason;
+        QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
+        poll(1);
+        m_forms->answers = QStringList{answer};
+        FMain->openFile(file);
+        QCOMPARE(m_forms->questions, QStringList{"В журнале есть несохранённые измерения (3). "
+                                                 "Сохранить их перед открытием файла?"});
+        QCOMPARE(FMain->Log.count(0), qsizetype(opened ? 2 : 3));
+        QCOMPARE(FMain->measurementFile(), opened ? QFileInfo(file).absoluteFilePath() : QString());
+    }
+
     // A file of these bytes, or one of our recordings (ours) or a new database, changed by
     // sql, then cut to cutTo bytes.
     void damaged_data() {
