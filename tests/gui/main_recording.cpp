@@ -357,6 +357,30 @@ private slots:
         QCOMPARE(FMain->measurementFile(), opened ? QFileInfo(file).absoluteFilePath() : QString());
     }
 
+    // "Старт" on a file made by another model or head is refused, naming both; the log
+    // stays as the file left it.
+    void startRefusesAnotherInstrument() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("m.vilta");
+        poll(2, 61);
+        FMain->setLogDetail(MeasurementFile::modelKey(), "ВИЛТА-61");
+        FMain->setLogDetail(MeasurementFile::headKey(), "без головки");
+        FMain->setLogDetail(MeasurementFile::modelCodeKey(), "61");
+        FMain->setLogDetail(MeasurementFile::headCodeKey(), "0");
+        QString reason;
+        QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
+        FMain->ButtonClearClick();
+        QVERIFY(FMain->openMeasurementFile(file));
+        FMain->ModelCode = 60;
+        FMain->ButtonStartStopClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith("Файл «m.vilta» записан прибором ВИЛТА-61 (без "
+                                               "головки), а подключён прибор"),
+                 qPrintable(m_messages.first()));
+        QVERIFY(!FMain->TimerInterval->isActive());
+        QCOMPARE(FMain->Log.count(0), qsizetype(2));
+    }
+
     // A file of these bytes, or one of our recordings (ours) or a new database, changed by
     // sql, then cut to cutTo bytes.
     void damaged_data() {
