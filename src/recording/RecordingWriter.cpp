@@ -63,6 +63,7 @@ void RecordingWriter::writeDetails(const QMap<QString, QString>& details) {
 }
 
 void RecordingWriter::saveAs(const QString& path) {
+    flushEvents(); // an event changed since the last poll belongs in the file too
     push({Job::Save, {}, path, {}, {}});
 }
 
