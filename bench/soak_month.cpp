@@ -144,6 +144,59 @@ int restoreChild() {
     return 0;
 }
 
+// The child: opens the measurement file named after --open, as a double-click would.
+int openChild(const char* file) {
+    CreateForms();
+    FMain->TimerDetekt->stop();
+    FMain->TimerLogo->stop();
+    FMain->ShowMessage = [](const QString&, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    };
+    QElapsedTimer t;
+    t.start();
+    FMain->openMeasurementFile(QString::fromLocal8Bit(file));
+    const double seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    std::fprintf(stderr, "opened %lld points in series 1\n",
+                 static_cast<long long>(FMain->Log.count(0)));
+    std::printf("open vilta s: %.2f\n", seconds);
+    std::printf("peak RSS during open MB: %.1f\n", peakMegabytes());
+    DestroyForms();
+    return 0;
+}
+
+// Saves the month as a measurement file through the menu (the recording's thread copies
+// it), then opens it in a fresh process.
+void measurementFileFigures(const char* self, const QString& scratch) {
+    const QString file = QDir(scratch).filePath(QStringLiteral("month.vilta"));
+    FMain->RunFileDialog = [file](QFileDialog* d) {
+        d->selectFile(file);
+        return true;
+    };
+    QEventLoop loop;
+    bool ok = false;
+    QObject::connect(FMain, &TFMain::exportFinished, &loop, [&](bool result) {
+        ok = result;
+        loop.quit();
+    });
+    QElapsedTimer t;
+    t.start();
+    FMain->MeasurementsAction->trigger();
+    loop.exec();
+    if (!ok)
+        std::fprintf(stderr, "save to %s failed\n", qPrintable(file));
+    std::printf("save vilta s: %.2f\n", static_cast<double>(t.nsecsElapsed()) / 1e9);
+    std::printf("vilta file MB: %.1f\n", static_cast<double>(QFileInfo(file).size()) / 1e6);
+    std::fflush(stdout);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), QDir(scratch).filePath(QStringLiteral("state")));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromLocal8Bit(self), {QStringLiteral("--open"), file});
+    child.waitForFinished(-1);
+    std::printf("%s", child.readAllStandardOutput().constData());
+}
+
 // Waits for the month's commits, prints the file's size and the median per-poll time of
 // the whole month with the recording on, then restores a copy in a fresh process.
 void recordingFigures(const char* self, const std::vector<quint32>& histogram) {
@@ -180,6 +233,8 @@ void recordingFigures(const char* self, const std::vector<quint32>& histogram) {
     child.start(QString::fromLocal8Bit(self), {QStringLiteral("--restore")});
     child.waitForFinished(-1);
     std::printf("%s", child.readAllStandardOutput().constData());
+    std::fflush(stdout);
+    measurementFileFigures(self, crashed.path());
 }
 
 } // namespace
@@ -191,6 +246,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ВИЛТА Монитор"));
     if (argc > 1 && std::strcmp(argv[1], "--restore") == 0)
         return restoreChild();
+    if (argc > 2 && std::strcmp(argv[1], "--open") == 0)
+        return openChild(argv[2]);
     QTemporaryDir stateDir(QDir(QStringLiteral("/dev/shm")).exists()
                                ? QStringLiteral("/dev/shm/vilta-bench-XXXXXX")
                                : QString());

@@ -56,6 +56,9 @@ add_custom_target(vilta_generated_files ALL DEPENDS ${generated_files})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/vilta-monitor.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The measurement file type (.vilta); the package's triggers update the MIME database.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/vilta-monitor-mime.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME vilta-monitor.xml)
 install(FILES ${packaging}/${VILTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${generated}/changelog.gz ${packaging}/copyright
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vilta-monitor)

@@ -19,7 +19,7 @@ fail() {
 # Relative to the installation prefix.
 FILES=(
   bin/vilta-monitor bin/instrument-emulator
-  share/applications/vilta-monitor.desktop
+  share/applications/vilta-monitor.desktop share/mime/packages/vilta-monitor.xml
   share/metainfo/io.github.vilta_monitor.vilta_monitor.metainfo.xml
   share/icons/hicolor/scalable/apps/vilta-monitor.svg
   share/man/man1/vilta-monitor.1.gz share/man/man1/instrument-emulator.1.gz
@@ -38,7 +38,7 @@ check_installed() {
     f="$prefix/share/icons/hicolor/${size}x${size}/apps/vilta-monitor.png"
     file "$f" | grep -q "PNG image data, $size x $size" || fail "no $size px icon at $f"
   done
-  grep -qx 'Exec=vilta-monitor' "$prefix/share/applications/vilta-monitor.desktop" ||
+  grep -qx 'Exec=vilta-monitor %f' "$prefix/share/applications/vilta-monitor.desktop" ||
     fail "the menu entry does not start vilta-monitor"
   grep -qx 'Icon=vilta-monitor' "$prefix/share/applications/vilta-monitor.desktop" ||
     fail "the menu entry does not show the vilta-monitor icon"
@@ -59,6 +59,13 @@ if [ "${1:-}" != "--deb" ]; then
   cmake --install "${1:?build directory}" --prefix "$work/root/usr" >/dev/null
   check_installed "$work/root/usr"
   desktop-file-validate "$work/root/usr/share/applications/vilta-monitor.desktop"
+  # The file type's definition is one the MIME database takes.
+  mkdir -p "$work/mime/packages"
+  cp "$work/root/usr/share/mime/packages/vilta-monitor.xml" "$work/mime/packages/"
+  update-mime-database "$work/mime" >/dev/null 2>&1 ||
+    fail "update-mime-database rejects the measurement file type"
+  grep -q 'application/x-vilta-measurement' "$work/mime/globs2" ||
+    fail "the MIME database lacks *.vilta"
   appstreamcli validate-tree --no-net "$work/root" >"$work/appstream.out" 2>&1 ||
     { cat "$work/appstream.out" >&2; fail "the AppStream metadata does not validate"; }
   echo "install layout ok"

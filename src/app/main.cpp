@@ -18,8 +18,14 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vilta-monitor.png")));
     CreateForms();
     FMain->show();
-    // Once the window is up: a recording left by a run that did not end normally.
-    QTimer::singleShot(0, FMain, &TFMain::offerRecordings);
+    // Once the window is up: a recording left by a run that did not end normally, then a
+    // measurement file named on the command line (a double-click in a file manager).
+    const QStringList arguments = QApplication::arguments().mid(1);
+    QTimer::singleShot(0, FMain, [arguments] {
+        FMain->offerRecordings();
+        if (!arguments.isEmpty())
+            FMain->openFile(arguments.first());
+    });
     const int rc = QApplication::exec();
     DestroyForms();
     return rc;

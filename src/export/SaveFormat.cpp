@@ -14,6 +14,7 @@ constexpr Entry Entries[] = {
     {SaveFormat::Csv, "csv", "Текст CSV (*.csv)"},
     {SaveFormat::Pdf, "pdf", "Отчёт PDF (*.pdf)"},
     {SaveFormat::Bmp, "bmp", "Paint (*.bmp)"},
+    {SaveFormat::Vilta, "vilta", "Измерения (*.vilta)"},
 };
 
 const Entry& entry(SaveFormat format) {

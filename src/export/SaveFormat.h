@@ -7,7 +7,7 @@
 
 // What a save dialog can write. A name's extension decides the format, whichever command
 // showed the dialog; a name without one of these extensions gets the chosen filter's.
-enum class SaveFormat { Xls, Xlsx, Csv, Pdf, Bmp };
+enum class SaveFormat { Xls, Xlsx, Csv, Pdf, Bmp, Vilta };
 
 // The filters every save dialog offers, in this order.
 QStringList saveFilters();

@@ -6,6 +6,7 @@
 #include "measurement/Rounding.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -108,6 +109,11 @@ struct PointTime {
     }
 };
 
+// Times from 1970 to 2200: anything else is no poll this program made.
+bool plausibleTime(qint64 wall) {
+    return wall >= 0 && wall < qint64(84000) * 86400;
+}
+
 QString columnText(sqlite3_stmt* st, int column) {
     const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(st, column));
     return QString::fromUtf16(text, sqlite3_column_bytes16(st, column) / 2);
@@ -118,6 +124,34 @@ QDateTime local(qint64 wall) {
 }
 
 } // namespace
+
+bool RecordingDatabase::isOwnSchemaObject(const QString& type, const QString& name,
+                                          const QString& sql) {
+    // The objects a file of any schema may hold, exactly as this program makes them.
+    static const QSet<QString> own = [] {
+        QSet<QString> objects;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
+        auto collect = [&] {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db,
+                               "SELECT type || '|' || name || '|' || ifnull(sql, '') FROM "
+                               "sqlite_schema",
+                               -1, &st, nullptr);
+            while (sqlite3_step(st) == SQLITE_ROW)
+                objects.insert(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+            sqlite3_finalize(st);
+        };
+        for (const char* step : {Schema, EventSchema, RunSchema}) {
+            sqlite3_exec(db, step, nullptr, nullptr, nullptr);
+            collect();
+        }
+        sqlite3_close(db);
+        return objects;
+    }();
+    return own.contains(type + u'|' + name + u'|' + sql);
+}
 
 RecordingDatabase::~RecordingDatabase() {
     close();
@@ -134,6 +168,7 @@ void RecordingDatabase::close() {
     }
     m_lastPoll = 0;
     m_version = 0;
+    m_bulk = false;
 }
 
 bool RecordingDatabase::failWith(const QString& reason) {
@@ -236,6 +271,21 @@ bool RecordingDatabase::open(const QString& path, bool check) {
         return false;
     }
     sqlite3_busy_timeout(m_db, 1000);
+    bool ok = identify();
+    // Walking every leaf page of the polls finds a file cut short; a page damaged
+    // inside shows when the polls are read, which sets the file aside the same way.
+    qint64 polls = 0;
+    if (ok && check)
+        ok = queryInt("SELECT count(*) FROM poll", polls);
+    // A copy of a measurement file continued as the recording is a plain file until here.
+    ok = ok && exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
+         queryInt("SELECT ifnull(max(id), 0) FROM poll", m_lastPoll);
+    if (!ok)
+        close();
+    return ok;
+}
+
+bool RecordingDatabase::identify() {
     qint64 application = 0;
     qint64 version = 0;
     bool ok =
@@ -247,21 +297,62 @@ bool RecordingDatabase::open(const QString& path, bool check) {
     m_version = version;
     if (ok && !prepareStatements())
         ok = failWith(QStringLiteral("это не запись журнала этой программы"));
-    // Walking every leaf page of the polls finds a file cut short; a page damaged
-    // inside shows when the polls are read, which sets the file aside the same way.
-    qint64 polls = 0;
-    if (ok && check)
-        ok = queryInt("SELECT count(*) FROM poll", polls);
-    ok = ok && exec("PRAGMA synchronous=FULL") &&
-         queryInt("SELECT ifnull(max(id), 0) FROM poll", m_lastPoll);
-    if (!ok)
-        close();
     return ok;
+}
+
+bool RecordingDatabase::take(sqlite3* db) {
+    close();
+    m_db = db;
+    if (identify() && queryInt("SELECT ifnull(max(id), 0) FROM poll", m_lastPoll))
+        return true;
+    close();
+    return false;
+}
+
+bool RecordingDatabase::createInMemory() {
+    close();
+    const int rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK || !exec(Schema) || !exec(EventSchema) || !exec(RunSchema) ||
+        !queryInt("PRAGMA user_version", m_version) || !prepareStatements()) {
+        if (rc != SQLITE_OK)
+            fail(rc);
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool RecordingDatabase::beginBulk() {
+    if (!m_db || !exec("BEGIN"))
+        return false;
+    m_bulk = true;
+    return true;
+}
+
+bool RecordingDatabase::endBulk() {
+    m_bulk = false;
+    return exec("COMMIT");
+}
+
+bool RecordingDatabase::vacuumInto(const QString& file) {
+    if (!m_db)
+        return failWith(QStringLiteral("запись не открыта"));
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "VACUUM INTO ?", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray name = file.toUtf8();
+        sqlite3_bind_text(st, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE || fail(rc);
 }
 
 bool RecordingDatabase::write(const std::function<bool()>& body) {
     if (!m_db)
         return failWith(QStringLiteral("запись не открыта"));
+    if (m_bulk)
+        return upgrade() && body(); // the caller's transaction holds it all
     if (!exec("BEGIN"))
         return false;
     const qint64 version = m_version;
@@ -493,7 +584,7 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
                                 &st, nullptr);
     while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         missed.push_back({sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1)});
-        rc = SQLITE_OK;
+        rc = plausibleTime(missed.back().time) ? SQLITE_OK : SQLITE_CORRUPT;
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
@@ -502,7 +593,7 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
     while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         times.push_back(
             {sqlite3_column_int64(st, 0), sqlite3_column_int(st, 1), sqlite3_column_int64(st, 2)});
-        rc = SQLITE_OK;
+        rc = plausibleTime(times.back().time) ? SQLITE_OK : SQLITE_CORRUPT;
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
@@ -536,6 +627,10 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
         rc = SQLITE_OK;
         const qint64 id = sqlite3_column_int64(st, 0);
         const qint64 t = sqlite3_column_int64(st, 1);
+        if (!plausibleTime(t)) {
+            sqlite3_finalize(st);
+            return failWith(QStringLiteral("файл повреждён или обрезан"));
+        }
         for (int s = 0; s < RecordedPoll::SeriesCount; ++s) {
             if (sqlite3_column_type(st, 2 + s) == SQLITE_NULL)
                 continue;

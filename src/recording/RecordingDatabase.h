@@ -41,6 +41,10 @@ public:
         qint64 last = 0;
     };
 
+    // Whether an object of a file's schema is one this program makes (a table or its
+    // index, of any schema version, exactly as made).
+    static bool isOwnSchemaObject(const QString& type, const QString& name, const QString& sql);
+
     RecordingDatabase() = default;
     ~RecordingDatabase();
     RecordingDatabase(const RecordingDatabase&) = delete;
@@ -51,6 +55,16 @@ public:
     // An existing recording that this version can read. With check, the pages of the
     // polls are walked once, so that a file cut short is found before anyone relies on it.
     bool open(const QString& path, bool check);
+    // Takes over a connection opened elsewhere (a file checked as untrusted input); it
+    // must be one of our recordings, else it is closed and false given.
+    bool take(sqlite3* db);
+    // A scratch database in memory, to write a whole log at once in one transaction
+    // between beginBulk and endBulk.
+    bool createInMemory();
+    bool beginBulk();
+    bool endBulk();
+    // A compact, consistent copy as a new plain file (VACUUM INTO).
+    bool vacuumInto(const QString& file);
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
@@ -81,6 +95,7 @@ private:
     bool queryInt(const char* sql, qint64& value);
     bool write(const std::function<bool()>& body);
     bool upgrade();
+    bool identify();
     bool upsertEvents(const std::vector<RecordedEvent>& events);
     bool readEvents(std::vector<LogEvent>& events);
     bool readDetails(QMap<QString, QString>& details);
@@ -92,5 +107,6 @@ private:
     sqlite3_stmt* m_upsertEvent = nullptr; // prepared once the table exists
     qint64 m_version = 0;
     qint64 m_lastPoll = 0; // id of the newest poll
+    bool m_bulk = false;   // inside the caller's transaction
     QString m_reason;
 };

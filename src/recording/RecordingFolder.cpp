@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
 
@@ -23,10 +24,18 @@ QString path() {
 }
 
 QString newRecordingName(const QString& folder) {
-    return QDir(folder).filePath(
-        QStringLiteral("log-%1-%2.db")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
-            .arg(QCoreApplication::applicationPid()));
+    // An instance may make a second recording (opening a file) within the same second as
+    // its first: the name then takes the next free second, never an existing file.
+    QDateTime at = QDateTime::currentDateTime();
+    for (;;) {
+        const QString name =
+            QDir(folder).filePath(QStringLiteral("log-%1-%2.db")
+                                      .arg(at.toString(QStringLiteral("yyyyMMdd-HHmmss")))
+                                      .arg(QCoreApplication::applicationPid()));
+        if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral(".lock")))
+            return name;
+        at = at.addSecs(1);
+    }
 }
 
 std::unique_ptr<QLockFile> lockFor(const QString& recording) {

@@ -1,5 +1,6 @@
 #include "RecordingWriter.h"
 
+#include "MeasurementFile.h"
 #include "RecordingDatabase.h"
 #include "RecordingFolder.h"
 #include "export/FileFailureReason.h"
@@ -59,6 +60,11 @@ void RecordingWriter::replaceEvents(const std::vector<LogEvent>& events) {
 void RecordingWriter::writeDetails(const QMap<QString, QString>& details) {
     Job job{Job::Details, {}, {}, {}, details};
     push(std::move(job));
+}
+
+void RecordingWriter::saveAs(const QString& path) {
+    flushEvents(); // an event changed since the last poll belongs in the file too
+    push({Job::Save, {}, path, {}, {}});
 }
 
 void RecordingWriter::clear() {
@@ -142,6 +148,15 @@ void RecordingWriter::perform(Job& job) {
         if (ensureOpen() && !m_db->writeDetails(job.details))
             stopRecording(m_db->reason());
         break;
+    case Job::Save: {
+        QString reason = QStringLiteral("запись журнала остановлена");
+        const bool ok =
+            !m_stopped && ensureOpen() && MeasurementFile::saveCopy(*m_db, job.path, reason);
+        QMetaObject::invokeMethod(
+            this, [this, path = job.path, ok, reason] { emit fileSaved(path, ok, reason); },
+            Qt::QueuedConnection);
+        break;
+    }
     case Job::Clear:
         if (m_stopped) {
             // What the failed file held is cleared from the log too: start afresh.

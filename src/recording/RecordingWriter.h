@@ -41,6 +41,9 @@ public:
     void replaceEvents(const std::vector<LogEvent>& events);
     // The log's details changed: the file takes all of them.
     void writeDetails(const QMap<QString, QString>& details);
+    // Saves the recording, with all handed over before, as a measurement file at path;
+    // fileSaved tells the end. Polls handed over meanwhile wait, the window does not.
+    void saveAs(const QString& path);
     // Empties the recording with the log; a stopped recording starts afresh.
     void clear();
     // Continues a recording restored into the log, whose lock the caller holds.
@@ -56,10 +59,11 @@ public:
 
 signals:
     void stopped(const QString& reason);
+    void fileSaved(const QString& path, bool ok, const QString& reason);
 
 private:
     struct Job {
-        enum Kind { Poll, Missed, Events, AllEvents, Details, Clear, Adopt, Discard, Quit };
+        enum Kind { Poll, Missed, Events, AllEvents, Details, Save, Clear, Adopt, Discard, Quit };
         Kind kind = Quit;
         RecordedPoll poll;
         QString path;

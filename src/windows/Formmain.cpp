@@ -76,7 +76,8 @@ constexpr int StatusBarHeight = 19;
 
 TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("FMain"));
-    setWindowTitle(QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION));
+    m_programTitle = QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION);
+    setWindowTitle(m_programTitle);
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
@@ -109,6 +110,7 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     m_export = new ExportJob(this);
     m_recording = new RecordingWriter(RecordingFolder::path(), this);
     connect(m_recording, &RecordingWriter::stopped, this, &TFMain::recordingStopped);
+    connect(m_recording, &RecordingWriter::fileSaved, this, &TFMain::measurementsSaved);
     // The events go to the recording with the log; the observer stays with Log when a
     // restored log is put in its place.
     Log.events().addObserver([this](qsizetype index) {
@@ -122,10 +124,13 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     connect(this, &TFMain::exportFinished, this, [this](bool ok) {
         if (ok)
             m_pollsSaved = m_pollsAtExport;
+        updateTitle();
         if (std::exchange(m_closeAfterExport, false) && ok) {
             m_leaving = true;
             close();
         }
+        if (std::exchange(m_openAfterSave, false) && ok)
+            QTimer::singleShot(0, this, [this] { openFile(std::exchange(m_pendingOpen, {})); });
     });
 
     auto* central = new QWidget(this);
@@ -344,6 +349,9 @@ void TFMain::buildMenu() {
     charts->addAction(N11);
     charts->addAction(N12);
 
+    OpenAction = action(QStringLiteral("OpenAction"), QStringLiteral("Открыть ..."));
+    bar->addAction(OpenAction);
+
     QMenu* save = bar->addMenu(QStringLiteral("Сохранить ..."));
     N1 = save->menuAction();
     N1->setObjectName(QStringLiteral("N1"));
@@ -355,6 +363,9 @@ void TFMain::buildMenu() {
     save->addAction(EXL1);
     save->addAction(CSV1);
     save->addAction(PDF1);
+    MeasurementsAction =
+        action(QStringLiteral("MeasurementsAction"), QStringLiteral("Измерения ..."));
+    save->addAction(MeasurementsAction);
     ActionPartPdf =
         action(QStringLiteral("ActionPartPdf"), QStringLiteral("Отчёт PDF (видимый участок) ..."));
     ActionPartCsv =
@@ -401,6 +412,8 @@ void TFMain::buildMenu() {
     connect(EXL1, &QAction::triggered, this, &TFMain::EXL1Click);
     connect(CSV1, &QAction::triggered, this, &TFMain::CSV1Click);
     connect(PDF1, &QAction::triggered, this, &TFMain::PDF1Click);
+    connect(MeasurementsAction, &QAction::triggered, this, &TFMain::MeasurementsActionClick);
+    connect(OpenAction, &QAction::triggered, this, &TFMain::OpenActionClick);
     connect(ProtocolDetailsAction, &QAction::triggered, this, &TFMain::ProtocolDetailsClick);
     connect(ProtocolCsvAction, &QAction::triggered, this, &TFMain::ProtocolCsvClick);
     connect(N13, &QAction::triggered, this, &TFMain::N13Click);
@@ -454,6 +467,13 @@ void TFMain::buildTimersAndDialogs() {
     SaveDialogXLS = saveDialog(QStringLiteral("SaveDialogXLS"));
     SaveDialogGraph = saveDialog(QStringLiteral("SaveDialogGraph"));
     SaveDialogReport = saveDialog(QStringLiteral("SaveDialogReport"));
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    OpenDialog->setNameFilter(saveFilter(SaveFormat::Vilta));
     // The protocol is CSV whatever the name: its dialog offers nothing else.
     SaveDialogProtocol = saveDialog(QStringLiteral("SaveDialogProtocol"));
     SaveDialogProtocol->setNameFilters({QStringLiteral("Протокол CSV (*.csv)")});

@@ -104,23 +104,25 @@ public:
     void setPanelText(int panel, const QString& text);
 
     // Menu.
-    QAction* N10 = nullptr;  // "Графики ...": the submenu of chart views
-    QAction* N11 = nullptr;  // the climatic view of the chart
-    QAction* N12 = nullptr;  // the optical view of the chart
-    QAction* N1 = nullptr;   // "Сохранить ...": the submenu of saving
-    QAction* BMP1 = nullptr; // saves the chart as a bitmap
-    QAction* EXL1 = nullptr; // exports the log to a workbook
-    QAction* CSV1 = nullptr; // exports the log as CSV text
-    QAction* PDF1 = nullptr; // saves the measurement report
-    QAction* N2 = nullptr;   // "Печать ...": the submenu of printing
-    QAction* N3 = nullptr;   // the printer setup dialog
-    QAction* N4 = nullptr;   // prints the chart
-    QAction* N5 = nullptr;   // shows or hides the statistics window
-    QAction* N13 = nullptr;  // shows or hides the events window
-    QAction* N6 = nullptr;   // shows or hides the settings window
-    QAction* N7 = nullptr;   // shows or hides the help window
-    QAction* N8 = nullptr;   // shows or hides the maker's splash card
-    QAction* N9 = nullptr;   // leaves the program
+    QAction* N10 = nullptr;                // "Графики ...": the submenu of chart views
+    QAction* N11 = nullptr;                // the climatic view of the chart
+    QAction* N12 = nullptr;                // the optical view of the chart
+    QAction* N1 = nullptr;                 // "Сохранить ...": the submenu of saving
+    QAction* BMP1 = nullptr;               // saves the chart as a bitmap
+    QAction* EXL1 = nullptr;               // exports the log to a workbook
+    QAction* CSV1 = nullptr;               // exports the log as CSV text
+    QAction* PDF1 = nullptr;               // saves the measurement report
+    QAction* MeasurementsAction = nullptr; // saves the log as a measurement file
+    QAction* OpenAction = nullptr;         // opens a measurement file into the log
+    QAction* N2 = nullptr;                 // "Печать ...": the submenu of printing
+    QAction* N3 = nullptr;                 // the printer setup dialog
+    QAction* N4 = nullptr;                 // prints the chart
+    QAction* N5 = nullptr;                 // shows or hides the statistics window
+    QAction* N13 = nullptr;                // shows or hides the events window
+    QAction* N6 = nullptr;                 // shows or hides the settings window
+    QAction* N7 = nullptr;                 // shows or hides the help window
+    QAction* N8 = nullptr;                 // shows or hides the maker's splash card
+    QAction* N9 = nullptr;                 // leaves the program
     // "Метка ...": a mark where the next poll begins a measuring point.
     QAction* ActionMark = nullptr;
     // While the chart holds a view: the report and CSV of the part it shows.
@@ -140,6 +142,7 @@ public:
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
     QFileDialog* SaveDialogReport = nullptr;
+    QFileDialog* OpenDialog = nullptr; // opens a measurement file
     QFileDialog* SaveDialogProtocol = nullptr;
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
@@ -176,6 +179,14 @@ public:
 
     // The recording of the log on disk (one per program instance).
     RecordingWriter* recording() const { return m_recording; }
+    // Opens a measurement file into the log (read on a thread of its own, with a progress
+    // window); false, with a message naming the file and why, leaves the log as it was.
+    bool openMeasurementFile(const QString& path);
+    // The same after the question about unsaved polls (and, for an empty path, the file
+    // dialog): the menu item and a file named on the command line.
+    void openFile(const QString& path);
+    // The measurement file the log came from or was last saved to (empty: none).
+    QString measurementFile() const { return m_measurementFile; }
     // Sets one of the log's details (an empty value removes it) and records it.
     void setLogDetail(const QString& key, const QString& value);
     // Logged polls that no export has saved since (what the exit question counts).
@@ -206,6 +217,8 @@ public slots:
     void EXL1Click();
     void CSV1Click();
     void PDF1Click();
+    void MeasurementsActionClick();
+    void OpenActionClick();
     void PartPdfClick();
     void PartCsvClick();
     void ProtocolDetailsClick();
@@ -277,6 +290,20 @@ private:
     // name asks for.
     void saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format);
     void saveFile(const QString& fileName, SaveFormat format);
+    // Saves the log as a measurement file: from the recording when it holds the whole log
+    // (on its thread), else from memory.
+    void saveMeasurements(const QString& fileName);
+    void measurementsSaved(const QString& fileName, bool ok, const QString& reason);
+    // What the run is, as the log's details, before a save.
+    void recordRunDetails();
+    // False (and the user told why) when the instrument found is not the one that made
+    // the log's file.
+    bool instrumentFitsLog();
+    // Puts a log read from a file or a recording in place of Log.
+    void showRestoredLog();
+    // The window's title: the program, and the open file with "*" while polls are unsaved.
+    void updateTitle();
+    bool saveBusy() const;
     // False (and the user told why) for a log that holds nothing to report.
     bool canReport();
     void saveReport(const QString& fileName);
@@ -308,6 +335,13 @@ private:
     qsizetype m_pollsSaved = 0;    // logged polls that the last successful export holds
     qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy
     bool m_closeAfterExport = false;
+    bool m_openAfterSave = false; // the save was asked for before opening a file
+    bool m_savingFile = false;    // a measurement file is being written
+    bool m_recordingWhole = true; // the recording holds the whole log
+    QString m_measurementFile;
+    QString m_pendingOpen;             // opened once the save asked for before it is done
+    bool m_runDetailsFromFile = false; // the log's run details are the opened file's
+    QString m_programTitle;
     bool m_leaving = false;
     // The period a save takes (the held view's), invalid for the whole log.
     std::pair<QDateTime, QDateTime> m_savePeriod;

@@ -13,6 +13,7 @@
 #include "export/ExportJob.h"
 #include "export/Uxls.h"
 #include "norms/NormLibrary.h"
+#include "recording/MeasurementFile.h"
 #include "report/MeasurementReport.h"
 
 #include <QApplication>
@@ -63,8 +64,9 @@ void TFMain::PartCsvClick() {
 }
 
 void TFMain::saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
-    const bool exports = format == SaveFormat::Xls || format == SaveFormat::Csv;
-    if (exports && m_export->isBusy()) {
+    const bool exports =
+        format == SaveFormat::Xls || format == SaveFormat::Csv || format == SaveFormat::Vilta;
+    if (exports && saveBusy()) {
         ShowMessage(QApplication::applicationName(),
                     QStringLiteral("Сохранение предыдущего файла ещё не закончено."));
         return;
@@ -91,6 +93,9 @@ void TFMain::saveFile(const QString& fileName, SaveFormat format) {
                         QStringLiteral("Сохранение предыдущего файла ещё не закончено."));
         else
             ExportToWorkbook(fileName);
+        return;
+    case SaveFormat::Vilta:
+        saveMeasurements(fileName);
         return;
     case SaveFormat::Pdf:
         if (canReport())
@@ -138,7 +143,7 @@ void TFMain::saveReport(const QString& fileName) {
 
 ReportSource TFMain::reportSource() const {
     ReportSource source;
-    source.program = windowTitle();
+    source.program = m_programTitle;
     source.model = panelText(1);
     source.head = panelText(2);
     source.pollIntervalMs = TimerInterval->interval();
@@ -156,6 +161,17 @@ ReportSource TFMain::reportSource() const {
         for (const auto& [channel, box, min, max] : fields)
             source.limits[static_cast<std::size_t>(seriesIndex(channel))] = {
                 box->isChecked(), min->text(), max->text()};
+    }
+    // An opened file reports the instrument and the limits of its own run.
+    if (m_runDetailsFromFile) {
+        source.model = Log.detail(MeasurementFile::modelKey());
+        source.head = Log.detail(MeasurementFile::headKey());
+        source.pollIntervalMs = Log.detail(MeasurementFile::intervalKey()).toInt();
+        for (int s = 0; s < MeasurementLog::SeriesCount; ++s)
+            source.limits[static_cast<std::size_t>(s)] = {
+                !Log.detail(MeasurementFile::limitKey(s, "enabled")).isEmpty(),
+                Log.detail(MeasurementFile::limitKey(s, "min")),
+                Log.detail(MeasurementFile::limitKey(s, "max"))};
     }
     return source;
 }

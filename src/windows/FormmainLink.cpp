@@ -183,6 +183,9 @@ void TFMain::endRunWithoutAnswer() {
 }
 
 void TFMain::ButtonStartStopClick() {
+    // A log from a file goes on only with the instrument that made it.
+    if (!TimerInterval->isActive() && !TimerPeriod->isActive() && !instrumentFitsLog())
+        return;
     const bool scheduled = m_options && m_options->CheckBoxTimer->isChecked();
     if (!scheduled) {
         if (!TimerInterval->isActive()) {

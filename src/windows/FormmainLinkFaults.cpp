@@ -31,6 +31,8 @@ void TFMain::beginRun() {
     endViewHold(); // a new run is watched from its newest points
     m_missedPolls = 0;
     m_portLost = false;
+    // The run now goes on with this instrument and these settings, which a save records.
+    m_runDetailsFromFile = false;
 }
 
 bool TFMain::ridesOutLinkFaults() const {

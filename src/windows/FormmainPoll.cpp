@@ -146,6 +146,7 @@ void TFMain::showPoll(const PollReading& r) {
         ++m_pollsLogged;
         m_recording->record(m_pollPoints);
         m_pollPoints = {};
+        updateTitle();
     }
 }
 
@@ -208,6 +209,11 @@ void TFMain::ButtonClearClick() {
     m_pollsLogged = 0;
     m_pollsSaved = 0;
     m_pollsAtExport = 0;
+    // The empty log belongs to no file; the recording holds all of it again.
+    m_measurementFile.clear();
+    m_runDetailsFromFile = false;
+    m_recordingWhole = true;
+    updateTitle();
     RecordingNote->hide();    // a stopped recording starts afresh with the empty log
     protocolDetailsChanged(); // emptied with the log
     for (QLabel* box : valueBoxes())

@@ -5,6 +5,7 @@
 #include "chart/LogChart.h"
 #include "export/ExportJob.h"
 #include "measurement/RegionalSettings.h"
+#include "recording/MeasurementFile.h"
 #include "recording/RecordingDatabase.h"
 #include "recording/RecordingFolder.h"
 #include "recording/RecordingWriter.h"
@@ -132,9 +133,15 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
     restored.reset();
     m_pollsLogged = polls;
     m_pollsSaved = 0;
-    RecordingNote->hide();
-    protocolDetailsChanged(); // the restored log may name a norm row
+    m_recordingWhole = true;
+    m_runDetailsFromFile = false;
+    showRestoredLog();
+    return true;
+}
 
+void TFMain::showRestoredLog() {
+    RecordingNote->hide();
+    protocolDetailsChanged(); // the restored or opened log may name a norm row
     // Until detection names the series the time axis follows, the longest one leads.
     int longest = 0;
     for (int s = 1; s < MeasurementLog::SeriesCount; ++s)
@@ -145,7 +152,6 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
     const double last = static_cast<double>(Log.count(longest) - 1);
     ChartValue->xAxis->setRange(last - VisiblePointCount, last);
     ChartValue->replot(QCustomPlot::rpQueuedReplot);
-    return true;
 }
 
 void TFMain::setRecordingAside(const QString& path, const QString& reason) {
@@ -187,10 +193,12 @@ bool TFMain::confirmLeaving() {
     if (answer == dontSave)
         return true;
     if (answer == save) {
-        // Leaves once the workbook is written; a cancelled dialog or a failed save stays.
-        const bool busy = m_export->isBusy();
-        EXL1Click();
-        m_closeAfterExport = !busy && m_export->isBusy();
+        // Leaves once the file is written; a cancelled dialog or a failed save stays. The
+        // measurement file is proposed first: it is the one that loses nothing.
+        const bool busy = saveBusy();
+        saveThroughDialog(SaveDialogXLS, MeasurementFile::defaultName(now().date()),
+                          SaveFormat::Vilta);
+        m_closeAfterExport = !busy && saveBusy();
     }
     return false;
 }

@@ -397,6 +397,12 @@ private slots:
         QTest::newRow("pdf filter") << "PDF1"
                                     << "report.txt"
                                     << "report.txt.pdf" << QByteArray("%PDF");
+        QTest::newRow("vilta in the bitmap dialog") << "BMP1"
+                                                    << "m.vilta"
+                                                    << "m.vilta" << QByteArray("SQLite format 3");
+        QTest::newRow("vilta filter") << "MeasurementsAction"
+                                      << "m"
+                                      << "m.vilta" << QByteArray("SQLite format 3");
         QTest::newRow("xls filter") << "EXL1"
                                     << "log"
                                     << "log.xls" << QByteArray("\xD0\xCF\x11\xE0");
@@ -412,7 +418,8 @@ private slots:
         FMain->RunFileDialog = choose(dir.filePath(name));
         FMain->findChild<QAction*>(command)->trigger();
         const auto format = formatOfName(saved);
-        if (format == SaveFormat::Xls || format == SaveFormat::Xlsx || format == SaveFormat::Csv)
+        if (format == SaveFormat::Xls || format == SaveFormat::Xlsx || format == SaveFormat::Csv ||
+            format == SaveFormat::Vilta)
             QVERIFY(finished.wait(60000));
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
         QCOMPARE(ReadBack::fileNames(dir.path()), QStringList{saved});
@@ -510,6 +517,9 @@ private slots:
                  qPrintable(m_dialog.proposedName));
         FMain->EXL1Click();
         QVERIFY2(m_dialog.proposedName.endsWith(u'/' + date + QStringLiteral("XLS.xls")),
+                 qPrintable(m_dialog.proposedName));
+        FMain->MeasurementsAction->trigger();
+        QVERIFY2(m_dialog.proposedName.endsWith(u'/' + date + QStringLiteral("Измерения.vilta")),
                  qPrintable(m_dialog.proposedName));
     }
 

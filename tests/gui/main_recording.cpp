@@ -2,6 +2,7 @@
 // polls, the offer of a recording left by a dead program, and damaged files set aside.
 #include "MainWindowFixture.h"
 #include "measurement/PollReading.h"
+#include "recording/MeasurementFile.h"
 #include "recording/RecordingDatabase.h"
 #include "recording/RecordingFolder.h"
 #include "recording/RecordingWriter.h"
@@ -20,13 +21,50 @@
 namespace {
 const QString DeadName = QStringLiteral("log-20261201-120000-999999.db");
 
-void poll(int times) {
-    FMain->ModelCode = 60; // t, RH, wet-bulb, dew point, V
+void poll(int times, int model = 60) {
+    FMain->ModelCode = static_cast<std::int8_t>(model); // 60: t, RH, wet-bulb, dew point, V
     for (int i = 0; i < times; ++i) {
         PollReading r;
         r.AcceptedT = 20.5f + static_cast<float>(i);
+        r.AcceptedRH = 40.25f - static_cast<float>(i);
+        r.AcceptedV = 0.3f * static_cast<float>(i);
+        r.AcceptedE = 1.5f + static_cast<float>(i);
+        r.ERange = 2;
+        r.AcceptedL = 7.25f;
+        r.LRange = 1;
+        r.AcceptedUV = 0.125f * static_cast<float>(i);
+        r.UVRange = 3;
         FMain->showPoll(r);
     }
+}
+
+// Every point of the log, its missed polls and events, as lines to compare.
+QStringList contents(const MeasurementLog& log) {
+    QStringList lines;
+    for (int s = 0; s < MeasurementLog::SeriesCount; ++s)
+        for (qsizetype i = 0; i < log.count(s); ++i)
+            lines << QStringLiteral("%1 %2 %3 %4")
+                         .arg(s)
+                         .arg(log.y(s, i), 0, 'g', 17)
+                         .arg(log.time(s, i).toString(Qt::ISODate))
+                         .arg(log.gapBefore(s, i));
+    for (const QDateTime& t : log.missedPolls())
+        lines << QStringLiteral("missed ") + t.toString(Qt::ISODate);
+    for (const LogEvent& e : log.events().all())
+        lines << QStringLiteral("event %1 %2 %3 %4 %5 %6 %7 %8")
+                     .arg(e.kind)
+                     .arg(e.series)
+                     .arg(e.limit)
+                     .arg(e.extreme)
+                     .arg(e.missedPolls)
+                     .arg(e.text, e.start.toString(Qt::ISODateWithMs),
+                          e.end.toString(Qt::ISODateWithMs));
+    return lines;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void execSql(const QString& file, const char* sql) {
@@ -83,6 +121,16 @@ class MainRecording : public QObject {
                                                            : std::vector<LogEvent>{};
     }
 
+    QByteArray csvOf(const QString& path) {
+        QSignalSpy done(FMain, &TFMain::exportFinished);
+        FMain->RunFileDialog = [&](QFileDialog* d) {
+            d->selectFile(path);
+            return true;
+        };
+        FMain->CSV1->trigger();
+        return done.wait() ? readAll(path) : QByteArray();
+    }
+
 private slots:
     void init() {
         m_forms = std::make_unique<MainWindowFixture>();
@@ -112,8 +160,11 @@ private slots:
         QFETCH(bool, accept);
         QFETCH(bool, closes);
         QTemporaryDir dir;
+        QStringList proposed;
         FMain->RunFileDialog = [&](QFileDialog* d) {
-            d->selectFile(dir.filePath(QStringLiteral("log.xlsx")));
+            // The exit question proposes the measurement file, the one that loses nothing.
+            proposed << QFileInfo(d->selectedFiles().value(0)).fileName();
+            d->selectFile(dir.filePath(proposed.back()));
             return accept;
         };
         QSignalSpy exports(FMain, &TFMain::exportFinished);
@@ -127,6 +178,9 @@ private slots:
         FMain->N9Click();
         QTRY_COMPARE(FMain->isVisible(), !closes);
         QCOMPARE(exports.size(), int(accept));
+        if (answer == QStringLiteral("Сохранить…"))
+            QVERIFY2(proposed.back().endsWith(QStringLiteral("Измерения.vilta")),
+                     qPrintable(proposed.join(',')));
         QCOMPARE(m_forms->questions,
                  answer.isEmpty() ? QStringList{}
                                   : QStringList{"В журнале есть несохранённые измерения (3). "
@@ -279,6 +333,120 @@ private slots:
         QVERIFY2(QFile::exists(second), "the recording not restored was lost");
     }
 
+    // A log saved, cleared and opened again is the same log: its points and times, gaps,
+    // events and marks, and the same CSV byte for byte. Saved through the window (from the
+    // recording, while polls go on) or from memory (as when the recording stopped).
+    void measurementFile_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("restored");
+        QTest::addColumn<bool>("fromMemory");
+        QTest::newRow("climatic, restored part") << 60 << true << false;
+        QTest::newRow("climatic, restored part, from memory") << 60 << true << true;
+        QTest::newRow("optical E and L, from memory") << 61 << false << true;
+        QTest::newRow("optical E and UV") << 62 << false << false;
+    }
+    void measurementFile() {
+        QFETCH(int, model);
+        QFETCH(bool, restored);
+        QFETCH(bool, fromMemory);
+        QDateTime clock = at(30);
+        FMain->Clock = [&] { return clock = clock.addSecs(3); };
+        if (restored) {
+            QVERIFY(!deadRecording().isEmpty());
+            m_forms->answers = QStringList{"Восстановить"};
+            FMain->offerRecordings();
+        }
+        poll(4, model);
+        LogEvent mark{LogEvent::Mark, -1,    LimitCrossing::None,    0, 0, 0,
+                      clock,          clock, "Точка 1, высота 1,1 м"};
+        FMain->Log.events().append(mark);
+        poll(2, model);
+        FMain->Log.events().runEnded(clock); // as "Стоп" ends a run
+        const QStringList before = contents(FMain->Log);
+        QTemporaryDir dir;
+        const QByteArray csv = csvOf(dir.filePath("before.csv"));
+        const QString file = dir.filePath("m.vilta");
+        if (fromMemory) {
+            QString reason;
+            QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
+        } else {
+            QSignalSpy saved(FMain, &TFMain::exportFinished);
+            FMain->RunFileDialog = [&](QFileDialog* d) {
+                d->selectFile(file);
+                return true;
+            };
+            FMain->MeasurementsAction->trigger();
+            poll(2, model); // polling goes on: these stay out of the file, and unsaved
+            QVERIFY(saved.wait());
+            QCOMPARE(FMain->unsavedPolls(), qsizetype(2));
+            QCOMPARE(FMain->windowTitle().left(8), QStringLiteral("m.vilta*"));
+        }
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0)));
+        FMain->ButtonClearClick();
+        QVERIFY(FMain->openMeasurementFile(file));
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0)));
+        QCOMPARE(contents(FMain->Log), before);
+        QCOMPARE(csvOf(dir.filePath("after.csv")), csv);
+        QCOMPARE(FMain->unsavedPolls(), qsizetype(0));
+        QCOMPARE(FMain->windowTitle().left(8), QStringLiteral("m.vilta "));
+        // Continuing it appends to a copy: the file stays as saved.
+        const QByteArray saved = readAll(file);
+        poll(1, model);
+        FMain->recording()->waitUntilWritten();
+        QVERIFY(FMain->recording()->path() != file);
+        QCOMPARE(readAll(file), saved);
+        QCOMPARE(FMain->unsavedPolls(), qsizetype(1));
+    }
+
+    // Opening over unsaved polls asks the exit question's question, "Открыть" in place of
+    // leaving; a file named at start (a double-click) is asked about the same way.
+    void openAsksFirst_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Открыть") << "Открыть" << true;
+        QTest::newRow("Отмена") << "Отмена" << false;
+    }
+    void openAsksFirst() {
+        QFETCH(QString, answer);
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("m.vilta");
+        poll(2);
+        QString reason;
+        QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
+        poll(1);
+        m_forms->answers = QStringList{answer};
+        FMain->openFile(file);
+        QCOMPARE(m_forms->questions, QStringList{"В журнале есть несохранённые измерения (3). "
+                                                 "Сохранить их перед открытием файла?"});
+        QCOMPARE(FMain->Log.count(0), qsizetype(opened ? 2 : 3));
+        QCOMPARE(FMain->measurementFile(), opened ? QFileInfo(file).absoluteFilePath() : QString());
+    }
+
+    // "Старт" on a file made by another model or head is refused, naming both; the log
+    // stays as the file left it.
+    void startRefusesAnotherInstrument() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("m.vilta");
+        poll(2, 61);
+        FMain->setLogDetail(MeasurementFile::modelKey(), "ВИЛТА-61");
+        FMain->setLogDetail(MeasurementFile::headKey(), "без головки");
+        FMain->setLogDetail(MeasurementFile::modelCodeKey(), "61");
+        FMain->setLogDetail(MeasurementFile::headCodeKey(), "0");
+        QString reason;
+        QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
+        FMain->ButtonClearClick();
+        QVERIFY(FMain->openMeasurementFile(file));
+        FMain->ModelCode = 60;
+        FMain->ButtonStartStopClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith("Файл «m.vilta» записан прибором ВИЛТА-61 (без "
+                                               "головки), а подключён прибор"),
+                 qPrintable(m_messages.first()));
+        QVERIFY(!FMain->TimerInterval->isActive());
+        QCOMPARE(FMain->Log.count(0), qsizetype(2));
+    }
+
     // A file of these bytes, or one of our recordings (ours) or a new database, changed by
     // sql, then cut to cutTo bytes.
     void damaged_data() {
@@ -287,19 +455,30 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("cutTo");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("openReason"); // the same file opened as measurements
         QByteArray noise;
         for (uint i = 0; i < 8192; ++i)
             noise += char(qHash(i));
         QTest::newRow("truncated mid-page")
-            << QByteArray() << true << "" << 6000 << "файл повреждён или обрезан";
-        QTest::newRow("zero bytes") << QByteArray("") << false << "" << 0 << "файл пуст";
+            << QByteArray() << true << "" << 6000 << "файл повреждён или обрезан"
+            << "файл повреждён или обрезан";
+        QTest::newRow("zero bytes") << QByteArray("") << false << "" << 0 << "файл пуст"
+                                    << "файл пуст";
         QTest::newRow("random bytes")
-            << noise << false << "" << 0 << "файл не является базой данных SQLite";
+            << noise << false << "" << 0 << "файл не является базой данных SQLite"
+            << "файл не является базой данных SQLite";
         QTest::newRow("foreign SQLite file")
             << QByteArray() << false << "CREATE TABLE poll(id INTEGER PRIMARY KEY, t, c1)" << 0
-            << "это не запись журнала этой программы";
+            << "это не запись журнала этой программы"
+            << "это не файл измерений этой программы";
         QTest::newRow("newer schema") << QByteArray() << true << "PRAGMA user_version = 4" << 0
-                                      << "запись сделана более новой версией программы";
+                                      << "запись сделана более новой версией программы"
+                                      << "файл сделан более новой версией программы";
+        // Ours in name only: a trigger added to our schema.
+        QTest::newRow("extra schema object")
+            << QByteArray() << true
+            << "CREATE TRIGGER t AFTER INSERT ON poll BEGIN DELETE FROM poll; END" << 0 << ""
+            << "это не файл измерений этой программы";
     }
     void damaged() {
         QFETCH(QByteArray, bytes);
@@ -307,6 +486,7 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(int, cutTo);
         QFETCH(QString, reason);
+        QFETCH(QString, openReason);
         const QString path = ours ? deadRecording() : inState(DeadName);
         QFile file(path);
         QVERIFY(bytes.isNull() || (file.open(QIODevice::WriteOnly) && file.write(bytes) >= 0));
@@ -320,6 +500,24 @@ private slots:
         QFile wal(path + "-wal");
         QVERIFY(!journal || (wal.open(QIODevice::WriteOnly) && wal.write("journal") == 7));
         wal.close();
+        // Opened as a measurement file (from anyone): a message naming it, the log as it
+        // was, the file as it was.
+        poll(2);
+        const QStringList before = contents(FMain->Log);
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("m.vilta");
+        QVERIFY(QFile::copy(path, copy));
+        const QByteArray bytesBefore = readAll(copy);
+        QVERIFY(!FMain->openMeasurementFile(copy));
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.first(),
+                 QStringLiteral("Не удалось открыть файл «m.vilta»: %1.").arg(openReason));
+        QCOMPARE(contents(FMain->Log), before);
+        QCOMPARE(readAll(copy), bytesBefore);
+        FMain->ButtonClearClick();
+        m_messages.clear();
+        if (reason.isEmpty())
+            return; // a recording with a trigger is still read as one
         FMain->offerRecordings();
         QCOMPARE(m_forms->questions, QStringList{});
         QCOMPARE(m_messages.size(), 1);

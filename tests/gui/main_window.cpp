@@ -73,9 +73,9 @@ private slots:
         QStringList top;
         for (QAction* a : FMain->menuBar()->actions())
             top << a->text();
-        QCOMPARE(top,
-                 (QStringList{"Графики ...", "Сохранить ...", "Печать ...", "Статистика", "События",
-                              "Метка ...", "Настройки", "Помощь", "\"ОРИЛ \"ВИЛТА\"", "Выход"}));
+        QCOMPARE(top, (QStringList{"Графики ...", "Открыть ...", "Сохранить ...", "Печать ...",
+                                   "Статистика", "События", "Метка ...", "Настройки", "Помощь",
+                                   "\"ОРИЛ \"ВИЛТА\"", "Выход"}));
         QCOMPARE(FMain->ActionMark->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
         QCOMPARE(FMain->N8->text().count(QLatin1Char('"')), 3);
         QCOMPARE(FMain->N11->text(), QStringLiteral("Климатические"));
@@ -84,6 +84,7 @@ private slots:
         QCOMPARE(FMain->EXL1->text(), QStringLiteral("Microsoft Office Excel (*.xls)"));
         QCOMPARE(FMain->CSV1->text(), QStringLiteral("Текст CSV (*.csv)"));
         QCOMPARE(FMain->PDF1->text(), QStringLiteral("Отчёт PDF (*.pdf)"));
+        QCOMPARE(FMain->MeasurementsAction->text(), QStringLiteral("Измерения ..."));
         QCOMPARE(FMain->N3->text(), QStringLiteral("Настройки печати"));
         QCOMPARE(FMain->N4->text(), QStringLiteral("Печать"));
     }
