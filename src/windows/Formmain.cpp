@@ -402,8 +402,13 @@ void TFMain::buildMenu() {
     N9 = action(QStringLiteral("N9"), QStringLiteral("Выход"));
     ActionMark = action(QStringLiteral("ActionMark"), QStringLiteral("Метка ..."));
     ActionMark->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    for (QAction* a : {N5, N13, ActionMark, N6, N7, N8, N9})
+    for (QAction* a : {N5, N13, N6, N7, N8, N9})
         bar->addAction(a);
+    // Marks go on the chart, and the bar has no room left at the design width; Ctrl+M works
+    // wherever the window has focus.
+    charts->addSeparator();
+    charts->addAction(ActionMark);
+    addAction(ActionMark);
     connect(ActionMark, &QAction::triggered, this, &TFMain::MarkClick);
 
     connect(N11, &QAction::triggered, this, &TFMain::N11Click);

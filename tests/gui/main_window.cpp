@@ -74,8 +74,9 @@ private slots:
         for (QAction* a : FMain->menuBar()->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"Графики ...", "Открыть ...", "Сохранить ...", "Печать ...",
-                                   "Статистика", "События", "Метка ...", "Настройки", "Помощь",
+                                   "Статистика", "События", "Настройки", "Помощь",
                                    "\"ОРИЛ \"ВИЛТА\"", "Выход"}));
+        QVERIFY(FMain->N10->menu()->actions().contains(FMain->ActionMark));
         QCOMPARE(FMain->ActionMark->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
         QCOMPARE(FMain->N8->text().count(QLatin1Char('"')), 3);
         QCOMPARE(FMain->N11->text(), QStringLiteral("Климатические"));
