@@ -270,6 +270,10 @@ bool RecordingDatabase::open(const QString& path, bool check) {
         close();
         return false;
     }
+    // Until the file proves to be a recording of ours, closing it must not fold the journal
+    // into it and delete the journal: a damaged recording is set aside with its journal,
+    // whose polls may be the only copy, and a foreign file is left as it was.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(m_db, 1000);
     bool ok = identify();
     // Walking every leaf page of the polls finds a file cut short; a page damaged
@@ -280,9 +284,12 @@ bool RecordingDatabase::open(const QString& path, bool check) {
     // A copy of a measurement file continued as the recording is a plain file until here.
     ok = ok && exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
          queryInt("SELECT ifnull(max(id), 0) FROM poll", m_lastPoll);
-    if (!ok)
+    if (!ok) {
         close();
-    return ok;
+        return false;
+    }
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    return true;
 }
 
 bool RecordingDatabase::identify() {

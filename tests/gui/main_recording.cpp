@@ -494,9 +494,9 @@ private slots:
         if (!sql.isEmpty())
             execSql(path, sql.toUtf8().constData());
         QVERIFY(cutTo == 0 || file.resize(cutTo));
-        // A journal beside an empty file, which is never opened: polls committed to the
-        // journal only go aside with it.
-        const bool journal = bytes.isEmpty() && !bytes.isNull();
+        // A journal beside the file: polls committed to the journal only go aside with it,
+        // whatever the file's damage.
+        const bool journal = true;
         QFile wal(path + "-wal");
         QVERIFY(!journal || (wal.open(QIODevice::WriteOnly) && wal.write("journal") == 7));
         wal.close();
