@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -301,6 +302,12 @@ private:
     bool instrumentFitsLog();
     // Puts a log read from a file or a recording in place of Log.
     void showRestoredLog();
+    // Runs read on a thread of its own while a window modal progress box (shown after
+    // 300 ms) follows the share in thousandths that read reports; with a cancel text the
+    // box can cancel, setting the flag that read watches.
+    void readWithProgress(const QString& text, const QString& cancelText,
+                          const std::function<void(std::atomic<int>& permille,
+                                                   const std::atomic<bool>& cancel)>& read);
     // The window's title: the program, and the open file with "*" while polls are unsaved.
     void updateTitle();
     bool saveBusy() const;

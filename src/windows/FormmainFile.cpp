@@ -151,8 +151,6 @@ bool TFMain::openMeasurementFile(const QString& path) {
     // Read on a thread of its own into a log of its own: the window shows the progress
     // and can cancel, and a file that fails leaves the log as it was.
     auto opened = std::make_unique<MeasurementLog>();
-    std::atomic<int> permille{0};
-    std::atomic<bool> cancel{false};
     // The file is copied as this instance's new recording, so that new polls continue
     // it without ever writing into the file itself.
     const QString folder = RecordingFolder::path();
@@ -161,30 +159,13 @@ bool TFMain::openMeasurementFile(const QString& path) {
     auto lock = RecordingFolder::lockFor(copy);
     const bool locked = lock->tryLock(0);
     MeasurementFile::ReadResult result;
-    std::unique_ptr<QThread> reader(QThread::create([&] {
-        result = MeasurementFile::read(
-            path, *opened, [&](double f) { permille = static_cast<int>(f * 1000); }, cancel,
-            locked ? copy : QString());
-    }));
-    QProgressDialog progress(QStringLiteral("Открытие файла ..."), QStringLiteral("Отмена"), 0,
-                             1000, this);
-    progress.setWindowTitle(QApplication::applicationName());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setValue(0);
-    connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
-    QEventLoop loop;
-    QTimer tick;
-    connect(&tick, &QTimer::timeout, &progress, [&] {
-        if (!cancel)
-            progress.setValue(permille.load());
-    });
-    connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    tick.start(50);
-    reader->start();
-    loop.exec();
-    reader->wait();
-    progress.close();
+    readWithProgress(QStringLiteral("Открытие файла ..."), QStringLiteral("Отмена"),
+                     [&](std::atomic<int>& permille, const std::atomic<bool>& cancel) {
+                         result = MeasurementFile::read(
+                             path, *opened,
+                             [&](double f) { permille = static_cast<int>(f * 1000); }, cancel,
+                             locked ? copy : QString());
+                     });
     if (!result.ok || !result.copied) {
         if (locked && QFileInfo::exists(copy)) // only a copy of our own
             RecordingFolder::remove(copy);

@@ -96,31 +96,17 @@ bool TFMain::restoreRecording(const QString& path, std::unique_ptr<QLockFile>& l
     // Read on a thread of its own into a log of its own, so that the window shows its
     // progress and a file that breaks off midway leaves the log as it was.
     auto restored = std::make_unique<MeasurementLog>();
-    std::atomic<int> permille{0};
     bool ok = false;
     QString reason;
-    std::unique_ptr<QThread> reader(QThread::create([&] {
-        RecordingDatabase db;
-        ok = db.open(path, false) &&
-             db.readInto(*restored, [&](double f) { permille = static_cast<int>(f * 1000); });
-        if (!ok)
-            reason = db.reason();
-    }));
-    QProgressDialog progress(QStringLiteral("Восстановление журнала ..."), QString(), 0, 1000,
-                             this);
-    progress.setWindowTitle(QApplication::applicationName());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setValue(0);
-    QEventLoop loop;
-    QTimer tick;
-    connect(&tick, &QTimer::timeout, &progress, [&] { progress.setValue(permille.load()); });
-    connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    tick.start(50);
-    reader->start();
-    loop.exec();
-    reader->wait();
-    progress.close();
+    readWithProgress(QStringLiteral("Восстановление журнала ..."), QString(),
+                     [&](std::atomic<int>& permille, const std::atomic<bool>&) {
+                         RecordingDatabase db;
+                         ok = db.open(path, false) && db.readInto(*restored, [&](double f) {
+                             permille = static_cast<int>(f * 1000);
+                         });
+                         if (!ok)
+                             reason = db.reason();
+                     });
     if (!ok) {
         setRecordingAside(path, reason);
         return false;
@@ -201,4 +187,30 @@ bool TFMain::confirmLeaving() {
         m_closeAfterExport = !busy && saveBusy();
     }
     return false;
+}
+
+void TFMain::readWithProgress(
+    const QString& text, const QString& cancelText,
+    const std::function<void(std::atomic<int>& permille, const std::atomic<bool>& cancel)>& read) {
+    std::atomic<int> permille{0};
+    std::atomic<bool> cancel{false};
+    std::unique_ptr<QThread> reader(QThread::create([&] { read(permille, cancel); }));
+    QProgressDialog progress(text, cancelText, 0, 1000, this);
+    progress.setWindowTitle(QApplication::applicationName());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setValue(0);
+    connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
+    QEventLoop loop;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &progress, [&] {
+        if (!cancel)
+            progress.setValue(permille.load());
+    });
+    connect(reader.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    tick.start(50);
+    reader->start();
+    loop.exec();
+    reader->wait();
+    progress.close();
 }
