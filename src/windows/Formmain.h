@@ -290,6 +290,8 @@ private:
     // Shows a save dialog proposing name in format, then saves in the format the chosen
     // name asks for.
     void saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format);
+    // The same for the part of the log the held chart view shows.
+    void savePartThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format);
     void saveFile(const QString& fileName, SaveFormat format);
     // Saves the log as a measurement file: from the recording when it holds the whole log
     // (on its thread), else from memory.

@@ -40,19 +40,15 @@ void TFMain::PDF1Click() {
 }
 
 void TFMain::PartPdfClick() {
-    if (!canReport())
-        return;
-    const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
-                                                                     m_chart->heldPeriod());
-    if (!m_savePeriod.first.isValid()) {
-        ShowMessage(QApplication::applicationName(),
-                    QStringLiteral("На видимом участке графика нет ни одной точки."));
-        return;
-    }
-    saveThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
+    if (canReport())
+        savePartThroughDialog(SaveDialogReport, DefaultReportName(now().date()), SaveFormat::Pdf);
 }
 
 void TFMain::PartCsvClick() {
+    savePartThroughDialog(SaveDialogXLS, DefaultCsvName(now().date()), SaveFormat::Csv);
+}
+
+void TFMain::savePartThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
     const QScopedValueRollback<std::pair<QDateTime, QDateTime>> part(m_savePeriod,
                                                                      m_chart->heldPeriod());
     if (!m_savePeriod.first.isValid()) {
@@ -60,7 +56,7 @@ void TFMain::PartCsvClick() {
                     QStringLiteral("На видимом участке графика нет ни одной точки."));
         return;
     }
-    saveThroughDialog(SaveDialogXLS, DefaultCsvName(now().date()), SaveFormat::Csv);
+    saveThroughDialog(dialog, name, format);
 }
 
 void TFMain::saveThroughDialog(QFileDialog* dialog, const QString& name, SaveFormat format) {
