@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 #include "ScriptedInstrument.h"
 #include "chart/ChartPrint.h"
+#include "chart/LogChart.h"
 #include "export/SaveFormat.h"
 
 #include <QApplication>
@@ -282,6 +283,41 @@ private slots:
                                                    "Сохранить их перед выходом?"},
                  qPrintable("polls left out of the file count as saved: " +
                             m_forms->questions.join(u'|')));
+    }
+
+    // The CSV of a zoomed view holds the polls the view shows and no others.
+    void heldViewCsvHoldsItsPolls() {
+        poll(12);
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain));
+        QCustomPlot* plot = FMain->ChartValue;
+        plot->replot();
+        const auto at = [plot](double x, double y) {
+            return QPoint(qRound(plot->xAxis->coordToPixel(x)),
+                          qRound(plot->yAxis->coordToPixel(y)));
+        };
+        const QPoint from = at(3.5, plot->yAxis->range().upper - 1);
+        const QPoint to = at(7.5, plot->yAxis->range().lower + 1);
+        QTest::mousePress(plot, Qt::LeftButton, {}, from);
+        QTest::mouseMove(plot, (from + to) / 2);
+        QTest::mouseMove(plot, to);
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+        QVERIFY(FMain->chart()->isHeld());
+        QTemporaryDir dir;
+        const QString fileName = dir.filePath(QStringLiteral("part.csv"));
+        QSignalSpy finished(FMain, &TFMain::exportFinished);
+        FMain->RunFileDialog = choose(fileName);
+        FMain->ActionPartCsv->trigger();
+        QVERIFY(finished.wait(60000));
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList rows =
+            QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        // A header, then points 4 to 7 of the log.
+        QCOMPARE(rows.size(), 5);
+        QVERIFY2(rows[1].startsWith(RegionalSettings::shortDate(FMain->Log.time(0, 4).date()) +
+                                    u' ' + FMain->Log.TimeLabel(0, 4)),
+                 qPrintable(rows.join(u'|')));
     }
 
     // A second command while one export is being written is refused, not queued.
