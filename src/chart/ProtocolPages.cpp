@@ -1,5 +1,6 @@
 #include "ProtocolPages.h"
 
+#include "TableRow.h"
 #include "report/MeasurementProtocol.h"
 
 #include <QPageLayout>
@@ -137,26 +138,5 @@ void ProtocolPages::drawPage(int page) {
 }
 
 void ProtocolPages::drawRow(const QStringList& cells, double y, double height, bool header) {
-    m_painter.setFont(tableFace(header));
-    const QFontMetricsF fm(m_painter.font(), &m_writer);
-    const double pad = fm.averageCharWidth() * 0.5;
-    if (header) {
-        m_painter.fillRect(QRectF(m_edges.front(), y, m_edges.back() - m_edges.front(), height),
-                           QColor(0xE8, 0xE8, 0xE8));
-    }
-    m_painter.setPen(QPen(Qt::gray, 0));
-    m_painter.drawLine(QPointF(m_edges.front(), y + height), QPointF(m_edges.back(), y + height));
-    if (header)
-        m_painter.drawLine(QPointF(m_edges.front(), y), QPointF(m_edges.back(), y));
-    m_painter.setPen(Qt::black);
-    for (std::size_t c = 0; c + 1 < m_edges.size() && c < static_cast<std::size_t>(cells.size());
-         ++c) {
-        const QRectF cell(m_edges[c] + pad, y, m_edges[c + 1] - m_edges[c] - 2 * pad, height);
-        QString text = cells[static_cast<qsizetype>(c)];
-        // A heading may take two lines; a value is cut short rather than overlap.
-        if (!header)
-            text = fm.elidedText(text, Qt::ElideRight, cell.width());
-        m_painter.drawText(cell.adjusted(0, pad, 0, 0),
-                           Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-    }
+    DrawTableRow(m_painter, &m_writer, tableFace(header), cells, m_edges, y, height, header);
 }

@@ -1,6 +1,7 @@
 #include "ReportPdf.h"
 
 #include "ProtocolPages.h"
+#include "TableRow.h"
 #include "export/ReplacingFile.h"
 #include "measurement/RegionalSettings.h"
 #include "report/MeasurementReport.h"
@@ -211,31 +212,8 @@ private:
 
     double drawRow(const QStringList& cells, const std::vector<double>& edges, double y,
                    double height, bool header) {
-        m_painter.setFont(header ? m_tableBold : m_table);
-        const QFontMetricsF fm(m_painter.font(), &m_writer);
-        const double pad = fm.averageCharWidth() * 0.5;
-        if (header)
-            m_painter.fillRect(QRectF(edges.front(), y, edges.back() - edges.front(), height),
-                               QColor(0xE8, 0xE8, 0xE8));
-        m_painter.setPen(QPen(Qt::gray, 0));
-        m_painter.drawLine(QPointF(edges.front(), y + height), QPointF(edges.back(), y + height));
-        if (header)
-            m_painter.drawLine(QPointF(edges.front(), y), QPointF(edges.back(), y));
-        m_painter.setPen(Qt::black);
-        for (std::size_t c = 0; c + 1 < edges.size() && c < static_cast<std::size_t>(cells.size());
-             ++c) {
-            const QRectF cell(edges[c] + pad, y, edges[c + 1] - edges[c] - 2 * pad, height);
-            QStringList lines = cells[static_cast<qsizetype>(c)].split(u'\n');
-            // A heading may take two lines, a value is cut short rather than overlap.
-            for (QString& l : lines)
-                if (!header)
-                    l = fm.elidedText(l, Qt::ElideRight, cell.width());
-            // Top-aligned: a row's single-line cells stand level with the first line of
-            // its two-line ones.
-            m_painter.drawText(cell.adjusted(0, pad, 0, 0),
-                               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.join(u'\n'));
-        }
-        return y + height;
+        return DrawTableRow(m_painter, &m_writer, header ? m_tableBold : m_table, cells, edges, y,
+                            height, header);
     }
 
     QPdfWriter& m_writer;
