@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -63,12 +64,27 @@ QStringList repeated(const QStringList& lines, qsizetype times) {
     return all;
 }
 
+// Serial calls made on the window's thread other than by the test's own marker: each one
+// held the window for the line.
+std::atomic<int> g_windowThreadCalls{0};
+bool g_markerOnWindowThread = false;
+
+void noteThread() {
+    if (QThread::currentThread() == QCoreApplication::instance()->thread() &&
+        !g_markerOnWindowThread)
+        ++g_windowThreadCalls;
+}
+
 // A byte the instrument ignores, written after an action through a port session of our
 // own: the line keeps order, so anything the action sent shows before it.
 const QString MarkerLine = QStringLiteral("H 55");
 void sendMarker() {
-    PortSession session(ComPort.PortNumber);
-    WriteByte(0x55);
+    g_markerOnWindowThread = true;
+    {
+        PortSession session(ComPort.PortNumber);
+        WriteByte(0x55);
+    }
+    g_markerOnWindowThread = false;
 }
 
 // Reads of each port session, counted around the real QSerialPort backend.
@@ -81,13 +97,18 @@ std::vector<SessionReads> g_sessions;
 class CountingSerialDevice : public SerialDevice {
 public:
     bool open(const QString& device) override {
+        noteThread();
         g_sessions.emplace_back();
         return m_port.open(device);
     }
     void close() override { m_port.close(); }
     bool isOpen() const override { return m_port.isOpen(); }
-    void writeByte(std::uint8_t b) override { m_port.writeByte(b); }
+    void writeByte(std::uint8_t b) override {
+        noteThread();
+        m_port.writeByte(b);
+    }
     int readByte(std::uint8_t& b) override {
+        noteThread();
         const int n = m_port.readByte(b);
         ++g_sessions.back().reads;
         if (n == 0)
@@ -160,6 +181,7 @@ private slots:
         m_now = QTime(7, 0);
     }
     void cleanup() {
+        QCOMPARE(g_windowThreadCalls.exchange(0), 0); // the window never waits for the line
         m_forms.reset();
         m_instrument.reset();
         SetSerialDeviceFactory({});
@@ -184,6 +206,7 @@ private slots:
     void linkFaultOption_data();
     void linkFaultOption();
     void detectionRecoversOnceInstrumentAnswers();
+    void tickAndStopDuringASlowPoll();
     void leavingDuringRunSendsNothing_data();
     void leavingDuringRunSendsNothing();
 };
@@ -750,6 +773,29 @@ void RunControl::detectionRecoversOnceInstrumentAnswers() {
     QVERIFY(FMain->ButtonStartStop->isEnabled());
     QTRY_COMPARE(m_instrument->transcript().mid(m_instrument->transcript().size() - 4),
                  detection(0x3D));
+}
+
+// A slow instrument's poll runs on the link thread: a tick during it is skipped, not
+// queued, and Стоп pressed during it ends the run once the poll's values are logged.
+void RunControl::tickAndStopDuringASlowPoll() {
+    QVERIFY(detect(QStringLiteral("--model 0x3C --slow 100"), 0x3C));
+    FMain->TimerInterval->setInterval(QuietIntervalMs);
+    FMain->ButtonStartStopClick();
+    settleLink();
+    FMain->PollInstrument();
+    QVERIFY(FMain->session()->isExchanging());
+    FMain->PollInstrument();
+    FMain->ButtonStartStopClick();
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
+    settleLink();
+    QCOMPARE(FMain->Log.count(0), qsizetype(1));
+    QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
+    QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
+    QVERIFY(!FMain->TimerInterval->isActive());
+    sendMarker();
+    const QStringList onePoll = poll({0x00, 0xC8, 0x01, 0xC2, 0x00, 0x32}, {});
+    QTRY_COMPARE(m_instrument->transcript(),
+                 detection(0x3C) + Probe + onePoll + Probe + QStringList{MarkerLine});
 }
 
 void RunControl::leavingDuringRunSendsNothing_data() {
