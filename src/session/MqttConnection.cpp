@@ -3,7 +3,9 @@
 #include "MqttMessages.h"
 #include "MqttOutbox.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <mosquitto.h>
 
@@ -13,7 +15,8 @@
 namespace {
 
 constexpr int KeepAliveSeconds = 30;
-// A broker that takes the connection but never answers it counts as down after this.
+// A broker that takes the connection, or a poll, and never answers counts as down after
+// this (its keep-alive alone would take a minute to tell while polls keep going out).
 constexpr int AnswerTimeoutMs = 10000;
 constexpr int FirstRetryMs = 500;
 constexpr int LongestRetryMs = 10000;
@@ -22,6 +25,14 @@ constexpr qsizetype InFlightLimit = 20;
 // At the end, how long the last polls and "offline" may take to go out.
 constexpr int FinishTimeoutMs = 1000;
 
+// One id for all the connections of a publisher: a link we gave up on while the broker
+// still held it is taken over when we connect again, so its last will ("offline") is
+// sent then, before our "online", and never after it.
+QByteArray clientId() {
+    return "vilta-" + QByteArray::number(QCoreApplication::applicationPid()) + '-' +
+           QByteArray::number(QRandomGenerator::global()->bounded(1u << 31), 36);
+}
+
 QString reasonText(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -29,14 +40,16 @@ QString reasonText(const char* text) {
 } // namespace
 
 MqttConnection::MqttConnection(MqttSettings settings, MqttOutbox* outbox)
-    : m_settings(std::move(settings)), m_prefix(m_settings.effectivePrefix()), m_outbox(outbox),
-      m_misc(this), m_retry(this), m_answerDeadline(this), m_finishDeadline(this) {
+    : m_settings(std::move(settings)), m_prefix(m_settings.effectivePrefix()),
+      m_clientId(clientId()), m_outbox(outbox), m_misc(this), m_retry(this), m_answerDeadline(this),
+      m_finishDeadline(this) {
     static std::once_flag libraryReady;
     std::call_once(libraryReady, [] { mosquitto_lib_init(); });
     m_misc.setInterval(1000);
     m_retry.setSingleShot(true);
     m_answerDeadline.setSingleShot(true);
     m_finishDeadline.setSingleShot(true);
+    m_clock.start();
     connect(&m_misc, &QTimer::timeout, this, &MqttConnection::misc);
     connect(&m_retry, &QTimer::timeout, this, &MqttConnection::connectToBroker);
     connect(&m_answerDeadline, &QTimer::timeout, this,
@@ -72,7 +85,7 @@ void MqttConnection::connectToBroker() {
         mosquitto_destroy(m_mosq);
     // A fresh client for every attempt: nothing of a dropped link is resent behind our
     // back, so the polls go out in their order and the newest is the last retained.
-    m_mosq = mosquitto_new(nullptr, true, this);
+    m_mosq = mosquitto_new(m_clientId.constData(), true, this);
     if (!m_mosq) {
         connectionFailed(reasonText("брокер недоступен"));
         return;
@@ -224,7 +237,7 @@ void MqttConnection::publishPending() {
                 m_outbox->putBack(polls.mid(i));
                 return;
             }
-            m_inFlight.push_back({mid, std::move(polls[i])});
+            m_inFlight.push_back({mid, m_clock.elapsed(), std::move(polls[i])});
         }
     }
 }
@@ -288,6 +301,9 @@ void MqttConnection::writable() {
 void MqttConnection::misc() {
     if (m_mosq)
         afterLoop(mosquitto_loop_misc(m_mosq));
+    if (m_state == State::Connected && !m_inFlight.empty() &&
+        m_clock.elapsed() - m_inFlight.front().sentMs > AnswerTimeoutMs)
+        connectionFailed(reasonText("брокер не отвечает"));
 }
 
 QString MqttConnection::failureReason(int rc) const {

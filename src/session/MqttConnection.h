@@ -3,6 +3,7 @@
 #include "MqttSettings.h"
 #include "PublishedPoll.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSocketNotifier>
@@ -60,6 +61,7 @@ private:
 
     const MqttSettings m_settings;
     const QString m_prefix;
+    const QByteArray m_clientId;
     MqttOutbox* const m_outbox;
     QByteArray m_password;
 
@@ -74,10 +76,12 @@ private:
     QTimer m_retry;
     QTimer m_answerDeadline;
     QTimer m_finishDeadline;
+    QElapsedTimer m_clock;
 
     // Sent but not acknowledged, in publishing order: put back if the link drops.
     struct InFlight {
         int mid;
+        qint64 sentMs; // on m_clock
         PublishedPoll poll;
     };
     std::deque<InFlight> m_inFlight;
