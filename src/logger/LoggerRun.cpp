@@ -39,19 +39,20 @@ LoggerRun::LoggerRun(const LoggerOptions& options, MeasurementSession& session, 
     connect(&m_session, &MeasurementSession::statusText, this,
             [this](int panel, const QString& text) {
                 if (panel == 3)
-                    m_lastStatus = text;
+                    status(text);
             });
     connect(&m_session, &MeasurementSession::pollShown, this, [this](const ShownPoll& poll) {
-        m_printer.logged(poll);
+        m_statusSincePoll.clear();
+        m_printer.shown(poll);
         if (m_options.polls > 0 && ++m_polls >= m_options.polls && !m_ending)
             end(0);
     });
     connect(&m_session, &MeasurementSession::pollMissed, this, [this](int inRow) {
+        m_statusSincePoll.clear();
         message(QStringLiteral("Прибор не ответил (пропущено опросов подряд: %1).").arg(inRow));
     });
     RecordingWriter* recording = m_session.recording();
-    connect(recording, &RecordingWriter::pollWritten, this,
-            [this](qint64 time) { m_printer.written(time); });
+    connect(recording, &RecordingWriter::pollWritten, this, [this] { m_printer.written(); });
     connect(recording, &RecordingWriter::stopped, this, [this](const QString& reason) {
         message(QStringLiteral("Запись в файл остановлена: %1. Опрос продолжается.").arg(reason));
         m_printer.unwritable();
@@ -65,12 +66,18 @@ void LoggerRun::start() {
     if (m_options.port != 0) {
         // The port is known: no search, the detection asks it at once.
         ComPort.PortNumber = static_cast<std::int8_t>(m_options.port);
-        ComPort.PortLabel = PortName(m_options.port);
         ComPort.InstrumentFound.store(1, std::memory_order_release);
         m_session.detectTick();
     }
-    if (!m_found && !m_session.detectionTimer()->isActive())
-        m_session.detectionTimer()->start();
+}
+
+void LoggerRun::status(const QString& text) {
+    m_statusSincePoll = text;
+    if (m_found || m_ending || !text.startsWith(NoAnswer) || m_options.port == 0)
+        return;
+    // Without a search nobody else finds the instrument again: the next detection tick asks
+    // the same port, until the search time is over.
+    ComPort.InstrumentFound.store(1, std::memory_order_release);
 }
 
 void LoggerRun::detected(std::int8_t model, std::int8_t head, bool headAsked) {
@@ -89,7 +96,7 @@ void LoggerRun::detected(std::int8_t model, std::int8_t head, bool headAsked) {
     QString found = QStringLiteral("Прибор: %1").arg(modelName);
     if (!headName.isEmpty())
         found += QStringLiteral(", головка: %1").arg(headName);
-    found += QStringLiteral(" (%1)").arg(ComPort.PortLabel);
+    found += QStringLiteral(" (%1)").arg(PortName(ComPort.PortNumber));
     if (m_options.csv) {
         message(found); // the standard output is the CSV alone
     } else {
@@ -99,8 +106,7 @@ void LoggerRun::detected(std::int8_t model, std::int8_t head, bool headAsked) {
 
     m_session.setSettings(m_options.settings());
     recordRunDetails(modelName, headName);
-    if (!m_session.isRunning())
-        m_session.startStop();
+    m_session.startStop();
     if (m_options.scheduled)
         message(QStringLiteral("Измерения в период %1-%2.")
                     .arg(m_options.windowStart.toString(u"HH:mm"),
@@ -112,8 +118,8 @@ bool LoggerRun::fileFitsInstrument(const QString& model, const QString& head) {
     const QString fileModel = log.detail(MeasurementFile::modelCodeKey());
     const QString fileHead = log.detail(MeasurementFile::headCodeKey());
     if ((fileModel.isEmpty() && fileHead.isEmpty()) ||
-        (fileModel == QString::number(m_session.modelCode()) &&
-         fileHead == QString::number(m_session.headCode())))
+        (fileModel == QString::number(m_session.ModelCode) &&
+         fileHead == QString::number(m_session.HeadCode)))
         return true;
     message(QStringLiteral("Файл «%1» записан прибором %2 (%3), а подключён прибор %4 (%5): "
                            "продолжить его нельзя.")
@@ -129,8 +135,8 @@ void LoggerRun::recordRunDetails(const QString& model, const QString& head) {
     log.setDetail(MeasurementFile::versionKey(), QStringLiteral(VILTA_VERSION));
     log.setDetail(MeasurementFile::modelKey(), model);
     log.setDetail(MeasurementFile::headKey(), head);
-    log.setDetail(MeasurementFile::modelCodeKey(), QString::number(m_session.modelCode()));
-    log.setDetail(MeasurementFile::headCodeKey(), QString::number(m_session.headCode()));
+    log.setDetail(MeasurementFile::modelCodeKey(), QString::number(m_session.ModelCode));
+    log.setDetail(MeasurementFile::headCodeKey(), QString::number(m_session.HeadCode));
     log.setDetail(MeasurementFile::intervalKey(), QString::number(s.pollIntervalMs));
     log.setDetail(MeasurementFile::windowKey(),
                   s.scheduled
@@ -147,16 +153,22 @@ void LoggerRun::recordRunDetails(const QString& model, const QString& head) {
 }
 
 void LoggerRun::runStateChanged(bool running) {
-    if (running || m_ending || !m_found)
+    if (m_ending || !m_found)
         return;
-    // The run ended by itself: at the end of the daily window, or the instrument no longer
-    // answers (a run that rides out link faults goes on through them).
-    if (m_options.scheduled && !m_lastStatus.startsWith(NoAnswer)) {
+    if (running) {
+        m_statusSincePoll.clear();
+        return;
+    }
+    // The run ended by itself: at the end of the daily window (nothing said), or the
+    // instrument no longer answers or another one answers (a run that rides out link
+    // faults goes on through missed polls).
+    if (m_options.scheduled && m_statusSincePoll.trimmed().isEmpty()) {
         message(QStringLiteral("Период измерений закончился."));
         end(0);
         return;
     }
-    message(QStringLiteral("%1: измерения прекращены.").arg(NoAnswer));
+    message(QStringLiteral("%1: измерения прекращены.")
+                .arg(m_statusSincePoll.isEmpty() ? NoAnswer : m_statusSincePoll));
     end(LoggerOptions::ExitIoError);
 }
 
@@ -165,9 +177,14 @@ void LoggerRun::end(int status) {
     m_status = status;
     m_searchTimeout.stop();
     m_stopCheck.stop();
-    // No new byte goes to the instrument; the exchange in flight is let finish, so that
-    // its poll is logged and written too.
-    m_session.shutdown();
+    // No new exchange starts; the one in flight ends by itself, so that its poll is logged
+    // and written too (shutting the session down now would drop it).
+    const bool running = m_session.isRunning();
+    m_session.detectionTimer()->stop();
+    m_session.intervalTimer()->stop();
+    m_session.periodTimer()->stop();
+    if (running)
+        m_session.log().events().runEnded(m_session.Clock());
     finishWhenIdle();
 }
 
@@ -176,12 +193,12 @@ void LoggerRun::finishWhenIdle() {
         QTimer::singleShot(StopCheckMs / 4, this, &LoggerRun::finishWhenIdle);
         return;
     }
-    // The poll of the last exchange reaches the session as a queued call.
-    QCoreApplication::processEvents();
+    m_session.shutdown();
+    // Events changed by the last poll or the end of the run reach the recording as a queued
+    // call; then the writer's word that they are in comes back the same way.
+    QCoreApplication::sendPostedEvents();
     m_session.recording()->waitUntilWritten();
-    // The writer's word that the last polls are in comes as queued calls.
-    QCoreApplication::sendPostedEvents(m_session.recording());
-    QCoreApplication::sendPostedEvents(this);
+    QCoreApplication::sendPostedEvents();
     m_printer.flush();
     emit finished(m_status);
 }

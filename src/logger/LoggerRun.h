@@ -22,12 +22,14 @@ public:
 
     // Starts waiting for the instrument (the search or the detection on --port).
     void start();
+    qint64 pollsPrinted() const { return m_printer.printed(); }
 
 signals:
     void finished(int status);
 
 private:
     void detected(std::int8_t model, std::int8_t head, bool headAsked);
+    void status(const QString& text);
     void runStateChanged(bool running);
     void recordRunDetails(const QString& model, const QString& head);
     // Whether a continued file was made by the instrument now found; says why not.
@@ -46,5 +48,7 @@ private:
     bool m_ending = false;
     int m_status = 0;
     qint64 m_polls = 0;
-    QString m_lastStatus;
+    // What the session said since the last poll or the start of the run: why a run that
+    // ends by itself ended.
+    QString m_statusSincePoll;
 };

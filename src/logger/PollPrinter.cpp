@@ -5,7 +5,6 @@
 #include "measurement/ChannelCaption.h"
 #include "measurement/LogSeries.h"
 #include "measurement/RegionalSettings.h"
-#include "recording/RecordedPoll.h"
 
 #include <QStringList>
 
@@ -15,10 +14,6 @@ namespace {
 QString shortName(int series) {
     return channelCaption(static_cast<Channel>(series)).section(QStringLiteral(", "), 0, 0);
 }
-
-// A poll is written with its first point, a moment after the session logged it; the clock
-// may have ticked between. Polls are seconds apart, so this never takes the next one.
-constexpr qint64 WriteSlackS = 2;
 
 } // namespace
 
@@ -59,15 +54,25 @@ QByteArray PollPrinter::csvRow(const ShownPoll& poll, const std::vector<int>& co
     return out;
 }
 
-void PollPrinter::logged(const ShownPoll& poll) {
-    if (m_unwritable)
+void PollPrinter::shown(const ShownPoll& poll) {
+    if (m_unwritable) {
         print(poll);
-    else
-        m_waiting.push_back(poll);
+        return;
+    }
+    m_waiting.push_back(poll);
+    release();
 }
 
-void PollPrinter::written(qint64 time) {
-    while (!m_waiting.empty() && wallSeconds(m_waiting.front().time) <= time + WriteSlackS) {
+void PollPrinter::written() {
+    ++m_writtenAhead;
+    release();
+}
+
+void PollPrinter::release() {
+    // A poll that logged nothing has nothing to wait for, but keeps its place in the order.
+    while (!m_waiting.empty() && (!m_waiting.front().logged || m_writtenAhead > 0)) {
+        if (m_waiting.front().logged)
+            --m_writtenAhead;
         print(m_waiting.front());
         m_waiting.pop_front();
     }

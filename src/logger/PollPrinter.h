@@ -16,10 +16,10 @@ class PollPrinter {
 public:
     PollPrinter(bool csv, std::FILE* out);
 
-    // A poll the session logged and handed to the file.
-    void logged(const ShownPoll& poll);
-    // The file holds the polls up to that time (wall-clock seconds).
-    void written(qint64 time);
+    // A poll the session showed; one it logged was handed to the file, and waits for it.
+    void shown(const ShownPoll& poll);
+    // The file holds the next logged poll (each is written whole, in order).
+    void written();
     // The file takes no more: what waits and what comes is printed at once.
     void unwritable();
     // Everything handed over is in the file (or never will be): print what waits.
@@ -32,6 +32,8 @@ public:
     static QByteArray csvRow(const ShownPoll& poll, const std::vector<int>& columns);
 
 private:
+    // Prints the waiting polls up to the first that the file does not hold yet.
+    void release();
     void print(const ShownPoll& poll);
 
     const bool m_csv;
@@ -40,5 +42,6 @@ private:
     std::vector<int> m_columns; // the CSV's, fixed by the first poll
     bool m_headerDone = false;
     bool m_unwritable = false;
+    qint64 m_writtenAhead = 0; // written, not yet shown (never, as the session tells them)
     qint64 m_printed = 0;
 };

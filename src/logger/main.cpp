@@ -66,8 +66,7 @@ int main(int argc, char** argv) {
     if (options.port == 0) {
         search = std::make_unique<MyThread>();
         session->setSearch(search.get());
-    } else {
-        session->setSearch(nullptr);
+        search->Resume();
     }
 
     LoggerRun run(options, *session);
@@ -80,5 +79,8 @@ int main(int argc, char** argv) {
     session.reset();
     if (search)
         search->requestStop();
+    // A new file that took no poll (no instrument found) is not left behind.
+    if (!file.continued() && run.pollsPrinted() == 0)
+        RecordingFolder::remove(file.path());
     return status;
 }
