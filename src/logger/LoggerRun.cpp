@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int StopCheckMs = 100;
+constexpr int StopCheckMs = 250;
 const QString NoAnswer = QStringLiteral("Нет отклика от прибора");
 
 } // namespace

@@ -48,7 +48,7 @@ void LoggerTest::runs_data() {
     QTest::addColumn<int>("lines");        // poll lines printed
 
     const QStringList port{"--port", "COM4"};
-    QTest::newRow("N polls") << port + QStringList{"--polls", "3"} << ""
+    QTest::newRow("N polls") << port + QStringList{"--polls", "3", "--limit", "t=:20.1"} << ""
                              << "" << 0 << 3;
     QTest::newRow("SIGTERM") << port << ""
                              << "terminate" << 0 << 2;
@@ -146,6 +146,9 @@ void LoggerTest::runs() {
         const QString expected =
             csv ? QStringLiteral(";%1;%2;").arg(t, rh) : QStringLiteral("  t=%1  RH=%2").arg(t, rh);
         QVERIFY2(polls[i].contains(expected), qPrintable(polls[i]));
+        // A limit given is a limit tested: t reaches 20.1 with the second poll.
+        if (arguments.contains(QStringLiteral("--limit")))
+            QCOMPARE(polls[i].endsWith(QStringLiteral("ТРЕВОГА: t")), i >= 1);
     }
 
     // Every printed poll is in the file, which opens; a continued file keeps its polls and
