@@ -45,6 +45,11 @@ void ResetComPortState() {
     ComPort.DeviceLinked = false;
     ComPort.ExchangeBytes = 0;
     ComPort.FirstByteOut.reset();
+    ComPort.Abandoned.store(false);
+}
+
+void AbandonLink() {
+    ComPort.Abandoned.store(true);
 }
 
 void SetLinkClock(std::function<LinkClock::time_point()> clock) {
@@ -94,6 +99,8 @@ void PlanExchange(int bytes) {
 }
 
 bool ExchangeDeadlinePassed() {
+    if (ComPort.Abandoned.load())
+        return true;
     if (!ComPort.FirstByteOut)
         return false;
     const auto deadline =
@@ -102,6 +109,8 @@ bool ExchangeDeadlinePassed() {
 }
 
 void WriteByte(std::uint8_t b) {
+    if (ComPort.Abandoned.load())
+        return;
     if (!ComPort.FirstByteOut)
         ComPort.FirstByteOut = now();
     ComPort.TransmitByte = b;
@@ -153,7 +162,7 @@ bool ProbeInstrument() {
     WriteByte(CmdProbe);
     ComPort.LastReadCount = 0;
     int emptyReads = 0;
-    while (ComPort.LastReadCount == 0) {
+    while (ComPort.LastReadCount == 0 && !ComPort.Abandoned.load()) {
         if (ReadByteTimed() == 0) {
             ++emptyReads;
             if (emptyReads >= ProbeRetryLimit)

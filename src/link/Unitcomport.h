@@ -59,6 +59,9 @@ struct ComPortState {
     // The exchange under way: the bytes planned for it and when its first byte went out.
     int ExchangeBytes = 0;
     std::optional<LinkClock::time_point> FirstByteOut;
+    // Set at program end: no byte goes out any more, and a reply being awaited is given up
+    // at its next read.
+    std::atomic<bool> Abandoned{false};
 };
 
 extern ComPortState ComPort;
@@ -83,6 +86,8 @@ void ClosePort();
 // byte out plus the line time of all bytes planned.
 void PlanExchange(int bytes);
 bool ExchangeDeadlinePassed();
+// Program end: from now on nothing is written and every wait gives up (any thread).
+void AbandonLink();
 void WriteByte(std::uint8_t b);
 std::uint32_t ReadByteTimed();
 // The next byte, or nothing once WaitByteReadLimit reads in a row delivered none or

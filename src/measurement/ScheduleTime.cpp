@@ -2,13 +2,7 @@
 
 #include <QRegularExpression>
 
-QString scheduleClockText(const QTime& now) {
-    // The regional long time text is not used here: on some systems it has a one-digit
-    // hour or an AM/PM marker, and the fields hold neither.
-    return now.toString(QStringLiteral("HH:mm"));
-}
-
-std::optional<QString> normaliseScheduleField(const QString& text) {
+std::optional<QTime> scheduleFieldTime(const QString& text) {
     QString compact = text;
     compact.remove(QChar(u'_'));
     compact.remove(QRegularExpression(QStringLiteral("\\s")));
@@ -19,13 +13,18 @@ std::optional<QString> normaliseScheduleField(const QString& text) {
     const QTime t(m.captured(1).toInt(), m.captured(2).toInt());
     if (!t.isValid())
         return std::nullopt;
-    return t.toString(QStringLiteral("HH:mm"));
+    return t;
 }
 
-ScheduleAction scheduleTick(const QTime& now, const QString& startField, const QString& endField) {
-    const QString clock = scheduleClockText(now);
+namespace {
+bool sameMinute(const QTime& a, const QTime& b) {
+    return a.isValid() && b.isValid() && a.hour() == b.hour() && a.minute() == b.minute();
+}
+} // namespace
+
+ScheduleAction scheduleTick(const QTime& now, const QTime& start, const QTime& end) {
     ScheduleAction a;
-    a.startPolling = normaliseScheduleField(startField) == clock;
-    a.endRun = normaliseScheduleField(endField) == clock;
+    a.startPolling = sameMinute(now, start);
+    a.endRun = sameMinute(now, end);
     return a;
 }

@@ -74,7 +74,10 @@ constexpr int StatusBarHeight = 19;
 
 } // namespace
 
-TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
+TFMain::TFMain(QWidget* parent)
+    : QMainWindow(parent), m_session(new MeasurementSession(RecordingFolder::path(), this)),
+      ModelCode(m_session->ModelCode), HeadCode(m_session->HeadCode), Log(m_session->Log),
+      Clock(m_session->Clock) {
     setObjectName(QStringLiteral("FMain"));
     m_programTitle = QStringLiteral("ВИЛТА Монитор в." VILTA_VERSION);
     setWindowTitle(m_programTitle);
@@ -82,7 +85,6 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     f.setPointSize(8);
     setFont(f);
 
-    Clock = [] { return QDateTime::currentDateTime(); };
     RunFileDialog = [](QFileDialog* d) { return d->exec() == QDialog::Accepted; };
     RunPrintDialog = [](QPrintDialog* d) { return d->exec() == QDialog::Accepted; };
     RunProtocolDialog = [](ProtocolDetailsWindow* d) { return d->exec() == QDialog::Accepted; };
@@ -108,19 +110,27 @@ TFMain::TFMain(QWidget* parent) : QMainWindow(parent) {
     RunMenu = [](QMenu* menu, const QPoint& at) { return menu->exec(at); };
     Beeper = new AlarmTone(this, [] { QApplication::beep(); });
     m_export = new ExportJob(this);
-    m_recording = new RecordingWriter(RecordingFolder::path(), this);
+    m_recording = m_session->recording();
     connect(m_recording, &RecordingWriter::stopped, this, &TFMain::recordingStopped);
     connect(m_recording, &RecordingWriter::fileSaved, this, &TFMain::measurementsSaved);
-    // The events go to the recording with the log; the observer stays with Log when a
-    // restored log is put in its place.
+    // The observer stays with Log when a restored log is put in its place.
     Log.events().addObserver([this](qsizetype index) {
-        if (index < 0)
-            m_recording->replaceEvents(Log.events().all());
-        else
-            m_recording->recordEvent(index, Log.events().at(index));
         if (m_chart)
             m_chart->eventChanged(index);
     });
+    // A tick while the program is still making its windows (a slow start lets one through
+    // the main window's creation) waits for the next one: detection enables check boxes
+    // of the settings window, which does not exist yet.
+    m_session->DetectionGate = [this] { return m_options != nullptr; };
+    connect(m_session, &MeasurementSession::statusText, this, &TFMain::setPanelText);
+    connect(m_session, &MeasurementSession::deviceChanged, this,
+            [this](const QString& device) { StatusPanels[0]->setToolTip(device); });
+    connect(m_session, &MeasurementSession::detected, this, &TFMain::showDetected);
+    connect(m_session, &MeasurementSession::runStarted, this, &TFMain::runStarted);
+    connect(m_session, &MeasurementSession::runStateChanged, this, &TFMain::showRunState);
+    connect(m_session, &MeasurementSession::stoppedByUser, this, [this] { Beeper->silence(); });
+    connect(m_session, &MeasurementSession::pollShown, this, &TFMain::showPollValues);
+    connect(m_session, &MeasurementSession::cleared, this, &TFMain::logCleared);
     connect(this, &TFMain::exportFinished, this, [this](bool ok) {
         if (ok)
             m_pollsSaved = m_pollsAtExport;
@@ -440,19 +450,10 @@ void TFMain::buildTimersAndDialogs() {
             t->start();
         return t;
     };
-    TimerDetekt = timer(QStringLiteral("TimerDetekt"), 3000, true);
-    TimerInterval = timer(QStringLiteral("TimerInterval"), 3000, false);
-    // Polls keep their interval to the millisecond: a coarse timer may fire 5 % early, and
-    // one of 20 s or more is rounded to whole seconds.
-    TimerInterval->setTimerType(Qt::PreciseTimer);
-    TimerPeriod = timer(QStringLiteral("TimerPeriod"), 20000, false);
-    // A coarse timer may fire up to 5 % early; polls and the schedule keep their time.
-    TimerInterval->setTimerType(Qt::PreciseTimer);
-    TimerPeriod->setTimerType(Qt::PreciseTimer);
+    TimerDetekt = m_session->detectionTimer();
+    TimerInterval = m_session->intervalTimer();
+    TimerPeriod = m_session->periodTimer();
     TimerLogo = timer(QStringLiteral("TimerLogo"), 1000, true);
-    connect(TimerDetekt, &QTimer::timeout, this, &TFMain::TimerDetektTimer);
-    connect(TimerInterval, &QTimer::timeout, this, &TFMain::TimerIntervalTimer);
-    connect(TimerPeriod, &QTimer::timeout, this, &TFMain::TimerPeriodTimer);
     connect(TimerLogo, &QTimer::timeout, this, &TFMain::TimerLogoTimer);
 
     // Save dialogs that offer every format (the name's extension decides), no default
@@ -509,9 +510,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // Closing the main window ends the program; no byte goes to the instrument.
-    TimerInterval->stop();
-    TimerPeriod->stop();
-    TimerDetekt->stop();
+    m_session->shutdown();
     TimerLogo->stop();
     Beeper->silence();
     event->accept();

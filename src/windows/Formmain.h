@@ -1,11 +1,10 @@
 #pragma once
 
 #include "export/SaveFormat.h"
-#include "link/RelinkSearch.h"
 #include "measurement/Channel.h"
 #include "measurement/MeasurementLog.h"
-#include "recording/RecordedPoll.h"
 #include "report/ReportSource.h"
+#include "session/MeasurementSession.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -46,6 +45,9 @@ struct PollReading;
 // bar, the menu and the four timers that drive the program.
 class TFMain : public QMainWindow {
     Q_OBJECT
+
+    // The measurement below the window: first, since the members below refer to it.
+    MeasurementSession* m_session;
 
 public:
     explicit TFMain(QWidget* parent = nullptr);
@@ -135,10 +137,11 @@ public:
     QAction* ProtocolDetailsAction = nullptr;
     QAction* ProtocolCsvAction = nullptr;
 
-    QTimer* TimerDetekt = nullptr;   // waits for the search to find the instrument
-    QTimer* TimerInterval = nullptr; // paces the polls of a run
-    QTimer* TimerPeriod = nullptr;   // checks the daily time window of a scheduled run
-    QTimer* TimerLogo = nullptr;     // shows and then closes the splash card at start
+    // The session's timers: detection, the polls of a run, the daily window of a scheduled run.
+    QTimer* TimerDetekt = nullptr;
+    QTimer* TimerInterval = nullptr;
+    QTimer* TimerPeriod = nullptr;
+    QTimer* TimerLogo = nullptr; // shows and then closes the splash card at start
 
     QFileDialog* SaveDialogXLS = nullptr;
     QFileDialog* SaveDialogGraph = nullptr;
@@ -148,17 +151,18 @@ public:
     QPrinter* Printer = nullptr;
     QPrintDialog* PrinterSetupDialog = nullptr;
 
-    // The detected configuration.
-    std::int8_t ModelCode = 0;
-    std::int8_t HeadCode = 0;
-
-    MeasurementLog Log;
+    // The detected configuration and the log: the session's.
+    std::int8_t& ModelCode;
+    std::int8_t& HeadCode;
+    MeasurementLog& Log;
+    MeasurementSession* session() const { return m_session; }
     // How many of the newest points the time axis spans (100..500): 100 at creation, then
     // what the settings window's point-count bar pushes.
     int VisiblePointCount = 100;
 
-    // Seams for tests: the clock, how a modal dialog is run, how a message is shown.
-    std::function<QDateTime()> Clock;
+    // Seams for tests: the clock (the session's), how a modal dialog is run, how a message
+    // is shown.
+    std::function<QDateTime()>& Clock;
     std::function<bool(QFileDialog*)> RunFileDialog;
     std::function<bool(QPrintDialog*)> RunPrintDialog;
     std::function<bool(ProtocolDetailsWindow*)> RunProtocolDialog;
@@ -174,8 +178,8 @@ public:
 
     // Waits for an export under way (tests, program end).
     void waitForExport();
-    // Shows and logs one poll's values; PollInstrument's second half, open to benchmarks
-    // that drive polls without a port.
+    // Logs and shows one poll's values as a poll from the line is (benchmarks that drive
+    // polls without a port).
     void showPoll(const PollReading& reading);
 
     // The recording of the log on disk (one per program instance).
@@ -256,23 +260,13 @@ private:
     void connectStatistics();
     QWidget* namedControl(const QString& name) const;
     void enableNamed(const QStringList& names);
-    void endRunWithoutAnswer();
-    // A new run starts: from its newest points, with no missed poll yet.
-    void beginRun();
-    // With "Продолжать опрос при сбоях связи" checked a poll that brought nothing leaves
-    // a gap and the run goes on; otherwise it ends the run.
-    bool ridesOutLinkFaults() const;
-    // A poll without a whole answer in time; portGone: its port could not be opened.
-    void missedPoll(bool portGone);
-    // A tick while the port is gone: one step of looking for the instrument again.
-    void lookForLostInstrument();
-    void endRunWithOtherInstrument(const RelinkSearch::Answer& answer);
-    void showMeasured(Channel c, float accepted);
-    void showOptical(Channel c, float mantissa, float rangeCode);
-    void testLimits(Channel c, float value);
-    void addPoint(int seriesIndex, double y);
-    // A poll that logged nothing while the run went on: a gap in the log and the recording.
-    void logMissedPoll();
+    // What the session says, shown.
+    void showPollValues(const ShownPoll& poll);
+    void showDetected(std::int8_t model, std::int8_t head, bool headAsked);
+    void showRunState(bool running);
+    void logCleared();
+    // A new run starts: watched from its newest points, its details the instrument's.
+    void runStarted();
     void recordingStopped(const QString& reason);
     // Whether the window may close: asks first when polls would be lost.
     bool confirmLeaving();
@@ -332,14 +326,7 @@ private:
     TFEvents* m_events = nullptr;
     ExportJob* m_export = nullptr;
     LogChart* m_chart = nullptr;
-    // The instrument found by the search did not answer detection; the search's own texts
-    // do not cover that until it finds one again.
-    bool m_detectionFailed = false;
-    int m_missedPolls = 0;   // of the run under way
-    bool m_portLost = false; // its port went away: ticks look for the instrument
-    RelinkSearch m_relink;
     RecordingWriter* m_recording = nullptr;
-    RecordedPoll m_pollPoints; // the points of the poll being shown, for the recording
     qsizetype m_pollsLogged = 0;
     qsizetype m_pollsSaved = 0;    // logged polls that the last successful export holds
     qsizetype m_pollsAtExport = 0; // logged polls when the export under way took its copy

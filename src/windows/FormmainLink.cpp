@@ -6,34 +6,20 @@
 #include "Formoptions.h"
 #include "Forms.h"
 #include "Formstat.h"
-#include "MaskedTimeEdit.h"
 #include "chart/LogChart.h"
 #include "link/ConfigurationDetection.h"
 #include "link/Rcpthread.h"
-#include "link/Unitcomport.h"
 #include "measurement/ChannelConfiguration.h"
-#include "measurement/ScheduleTime.h"
-#include "sound/AlarmTone.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTimer>
-
-namespace {
-const QString NoAnswer = QStringLiteral("Нет отклика от прибора");
-}
 
 void TFMain::FormCreate() {
     VisiblePointCount = 100;
     if (SearchThread) {
-        SearchThread->setStatusSink(this, [this](const QString& text) {
-            if (!m_detectionFailed)
-                setPanelText(3, text);
-        });
+        m_session->setSearch(SearchThread);
         SearchThread->Resume();
     }
     QCoreApplication::processEvents();
@@ -51,6 +37,13 @@ void TFMain::connectSecondaryWindows(TFStat* stat, TFOptions* options, TFLogo* l
         connect(m_options, &TFOptions::pollIntervalChanged, this, &TFMain::setPollInterval);
         connect(m_options, &TFOptions::visiblePointCountChanged, this,
                 &TFMain::setVisiblePointCount);
+        // The run reads the settings as values; the interval is the timer's own.
+        const auto pushSettings = [this](SessionSettings settings) {
+            settings.pollIntervalMs = TimerInterval->interval();
+            m_session->setSettings(settings);
+        };
+        connect(m_options, &TFOptions::sessionSettingsChanged, this, pushSettings);
+        pushSettings(m_options->sessionSettings());
     }
     if (m_stat)
         connectStatistics();
@@ -70,64 +63,25 @@ void TFMain::enableNamed(const QStringList& names) {
 }
 
 void TFMain::TimerDetektTimer() {
-    // A tick while the program is still making its windows (a slow start lets one through
-    // the main window's creation) waits for the next one: detection enables check boxes
-    // of the settings window, which does not exist yet.
-    if (!m_options)
-        return;
-    if (ComPort.InstrumentFound.load(std::memory_order_acquire) != 1) {
-        // A failed detection's text stays until the search finds an instrument again.
-        if (!m_detectionFailed)
-            setPanelText(3, QStringLiteral("Прибор не найден"));
-        return;
-    }
-    m_detectionFailed = false;
-    if (SearchThread)
-        SearchThread->Suspend();
-    setPanelText(3, QStringLiteral("Определение конфигурации"));
-    ComPort.PortLabel = PortName(ComPort.PortNumber);
-    setPanelText(0, ComPort.PortLabel);
-    TimerDetekt->stop();
-    // The queries block this thread for up to a second: show the texts first.
-    statusBar()->repaint();
+    m_session->detectTick();
+}
 
-    const DetectionReply reply = QueryConfiguration(ComPort.PortNumber);
-    StatusPanels[0]->setToolTip(ComPort.DeviceName);
-    if (!reply.answered) {
-        // The instrument answered the search's probe but not the queries: nothing is
-        // enabled, and the search starts over, so that the instrument is detected as
-        // soon as it answers rather than only after a restart of the program.
-        setPanelText(3, NoAnswer);
-        m_detectionFailed = true;
-        ComPort.InstrumentFound.store(0, std::memory_order_release);
-        TimerDetekt->start();
-        if (SearchThread)
-            SearchThread->Resume();
-        return;
-    }
-    ModelCode = reply.model;
-    HeadCode = reply.head;
-    if (reply.headAsked) {
-        if (const auto head = FindHead(HeadCode))
-            setPanelText(2, head->text);
-    }
-
-    if (const auto model = FindModel(ModelCode)) {
-        setPanelText(1, model->name);
-        enableNamed(model->enables.valueFields);
-        enableNamed(model->enables.channelBoxes);
-        enableNamed(model->enables.limitBoxes);
+void TFMain::showDetected(std::int8_t model, std::int8_t head, bool headAsked) {
+    Q_UNUSED(headAsked)
+    if (const auto found = FindModel(model)) {
+        enableNamed(found->enables.valueFields);
+        enableNamed(found->enables.channelBoxes);
+        enableNamed(found->enables.limitBoxes);
         ButtonStartStop->setEnabled(true);
-        if (ModelCode == ModelWithHeads) {
-            if (const auto head = FindHead(HeadCode)) {
-                enableNamed(head->enables.valueFields);
-                enableNamed(head->enables.channelBoxes);
-                enableNamed(head->enables.limitBoxes);
+        if (model == ModelWithHeads) {
+            if (const auto row = FindHead(head)) {
+                enableNamed(row->enables.valueFields);
+                enableNamed(row->enables.channelBoxes);
+                enableNamed(row->enables.limitBoxes);
             }
         }
     }
-    m_chart->setReferenceSeries(AxisReferenceSeries(ModelCode, HeadCode));
-    setPanelText(3, QStringLiteral("Для начала работы нажмите старт"));
+    m_chart->setReferenceSeries(AxisReferenceSeries(model, head));
 }
 
 void TFMain::TimerLogoTimer() {
@@ -174,89 +128,29 @@ void TFMain::N9Click() {
     close();
 }
 
-void TFMain::endRunWithoutAnswer() {
-    Log.events().runEnded(now());
-    setPanelText(3, NoAnswer);
-    TimerPeriod->stop();
-    ButtonStartStop->setText(QStringLiteral("Старт"));
-    TimerInterval->stop();
-}
-
 void TFMain::ButtonStartStopClick() {
     // A log from a file goes on only with the instrument that made it.
-    if (!TimerInterval->isActive() && !TimerPeriod->isActive() && !instrumentFitsLog())
+    if (!m_session->isRunning() && !instrumentFitsLog())
         return;
-    const bool scheduled = m_options && m_options->CheckBoxTimer->isChecked();
-    if (!scheduled) {
-        if (!TimerInterval->isActive()) {
-            bool answered = false;
-            {
-                PortSession session(ComPort.PortNumber, ProbeBytes);
-                answered = ProbeInstrument();
-                if (answered)
-                    setPanelText(3, QStringLiteral("Соединение прошло успешно"));
-            }
-            if (answered) {
-                beginRun();
-                TimerInterval->start();
-                ButtonStartStop->setText(QStringLiteral("Стоп"));
-                setPanelText(3, QStringLiteral("Чтение каналов"));
-            } else {
-                TimerInterval->stop();
-                ButtonStartStop->setText(QStringLiteral("Старт"));
-                setPanelText(3, NoAnswer);
-            }
-        } else {
-            TimerInterval->stop();
-            Log.events().runEnded(now());
-            Beeper->silence();
-            ButtonStartStop->setText(QStringLiteral("Старт"));
-            setPanelText(3, QStringLiteral(" "));
-            PortSession session(ComPort.PortNumber, ProbeBytes);
-            ProbeInstrument(); // the outcome changes nothing
-        }
-        return;
-    }
+    m_session->startStop();
+}
 
-    if (!TimerPeriod->isActive()) {
-        PortSession session(ComPort.PortNumber, ProbeBytes);
-        if (ProbeInstrument()) {
-            setPanelText(3,
-                         QStringLiteral("Соединение прошло успешно, ожидание начала измерений "));
-            beginRun();
-            TimerPeriod->start();
-            ButtonStartStop->setText(QStringLiteral("Стоп"));
-        } else {
-            setPanelText(3, QStringLiteral("Нет отклика от прибора..."));
-        }
-    } else {
-        TimerPeriod->stop();
-        ButtonStartStop->setText(QStringLiteral("Старт"));
-        TimerInterval->stop();
-        Log.events().runEnded(now());
-        Beeper->silence();
-        PortSession session(ComPort.PortNumber, ProbeBytes + commandBytes(0));
-        if (ProbeInstrument())
-            SendCommand(CmdStop); // the acknowledgement is not needed
-    }
+void TFMain::showRunState(bool running) {
+    ButtonStartStop->setText(running ? QStringLiteral("Стоп") : QStringLiteral("Старт"));
+}
+
+void TFMain::runStarted() {
+    endViewHold(); // a new run is watched from its newest points
+    // The run now goes on with this instrument and these settings, which a save records.
+    m_runDetailsFromFile = false;
 }
 
 void TFMain::TimerIntervalTimer() {
-    PollInstrument();
+    m_session->poll();
 }
 
 void TFMain::TimerPeriodTimer() {
-    const QString start = m_options ? m_options->MaskEditTimeN->text() : QString();
-    const QString end = m_options ? m_options->MaskEditTimeK->text() : QString();
-    const ScheduleAction action = scheduleTick(now().time(), start, end);
-    if (action.startPolling && !TimerInterval->isActive())
-        TimerInterval->start(); // enabling an enabled timer changes nothing
-    if (action.endRun) {
-        TimerInterval->stop();
-        Log.events().runEnded(now());
-        TimerPeriod->stop();
-        ButtonStartStop->setText(QStringLiteral("Старт"));
-    }
+    m_session->periodTick();
 }
 
 void TFMain::setPollInterval(int milliseconds) {

@@ -99,6 +99,7 @@ TFOptions::TFOptions(QWidget* parent)
     nameForScreenReaders();
     // Only now: the start captions are not what the handlers would write.
     connectHandlers();
+    connectSessionSettings();
 }
 
 void TFOptions::nameControls() {

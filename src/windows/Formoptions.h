@@ -2,6 +2,7 @@
 
 #include "SecondaryWindow.h"
 #include "norms/NormRow.h"
+#include "session/SessionSettings.h"
 
 #include <optional>
 
@@ -90,6 +91,9 @@ public:
     QLabel* LabelNormLimits = nullptr;
     void setNormRow(std::optional<NormRow> row);
 
+    // What the run reads of this window: the limits, the daily window, the link option.
+    SessionSettings sessionSettings() const;
+
 signals:
     void leftAxisMaxChanged(double value);
     void leftAxisMinChanged(double value);
@@ -97,6 +101,8 @@ signals:
     void pollIntervalChanged(int milliseconds);
     // seriesIndex 0..9 in channel order (Series1 is 0).
     void seriesVisibilityChanged(int seriesIndex, bool shown);
+    // Any control that sessionSettings() reads has changed.
+    void sessionSettingsChanged(const SessionSettings& settings);
 
 public slots:
     void TrackBarYMaxChange();
@@ -115,6 +121,7 @@ public slots:
     void ButtonNormLimitsClick();
 
 private:
+    void connectSessionSettings();
     void buildSeriesGroup();
     void buildTimerGroup();
     void buildLimitsGroup();

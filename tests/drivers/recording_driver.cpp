@@ -58,9 +58,10 @@ int main(int argc, char** argv) {
     } else {
         const qsizetype polls = argc > 2 ? QByteArray(argv[2]).toLongLong() : -1;
         FMain->ModelCode = 61;
-        // 0.7 s a point: now and then a poll's points straddle a second, as on a real clock.
+        // 1.7 s a poll: polls land at any point of a second, as on a real clock, and two
+        // never share one (the printout matches marks to polls by the second).
         QDateTime now(QDate(2026, 12, 1), QTime(23, 59, 30));
-        FMain->Clock = [&now] { return std::exchange(now, now.addMSecs(700)); };
+        FMain->Clock = [&now] { return std::exchange(now, now.addMSecs(1700)); };
         quint32 state = 12345;
         auto next = [&state](int range) {
             state = state * 1664525u + 1013904223u;

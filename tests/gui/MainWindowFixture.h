@@ -11,7 +11,14 @@
 #include "windows/Forms.h"
 #include "windows/Formstat.h"
 
+#include <QTest>
 #include <QTimer>
+
+// Waits until the exchange with the instrument in flight (on the session's link thread)
+// has ended and the window shows its outcome.
+inline bool settleLink() {
+    return QTest::qWaitFor([] { return !FMain->session()->isExchanging(); }, 15000);
+}
 
 // The five windows as the program creates them, by default without the search thread
 // (tests drive the link state themselves). Destroyed in reverse order.

@@ -39,10 +39,13 @@ class ChartMouseTest : public QObject {
         ComPort.PortNumber = 1;
         ComPort.InstrumentFound.store(1);
         FMain->TimerDetektTimer();
+        settleLink();
     }
     void polls(int n) {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
             FMain->PollInstrument();
+            settleLink();
+        }
     }
     bool noteShown() const {
         return m_plot->findChild<QLabel*>(QStringLiteral("ViewHeldNote"))->isVisible();
@@ -159,6 +162,7 @@ private slots:
         QVERIFY(m_mouse->isHeld());
 
         FMain->findChild<QPushButton*>(button)->click();
+        settleLink();
         polls(1);
         QVERIFY(!m_mouse->isHeld());
         QVERIFY(!noteShown());

@@ -69,6 +69,7 @@ class MainPoll : public QObject {
         ComPort.PortNumber = 1;
         ComPort.InstrumentFound.store(1);
         FMain->TimerDetektTimer();
+        settleLink();
         QCOMPARE(FMain->panelText(3), QStringLiteral("Для начала работы нажмите старт"));
     }
     void reply(const Bytes6& climatic, const Bytes8& optical = {}) {
@@ -95,8 +96,10 @@ private slots:
     void pollsOfModel60() {
         detect(0x3C);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}); // 20.0 °C, 50.0 %, 1.23 m/s
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             FMain->PollInstrument();
+            settleLink();
+        }
         QCOMPARE(FMain->panelText(3), QStringLiteral("Чтение данных ..."));
         QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
         QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("50"));
@@ -119,6 +122,7 @@ private slots:
         // RH exactly 0 has no dew point: its box keeps the last one and logs no point.
         reply({0x00, 0xC8, 0x00, 0x00, 0x00, 0x7B});
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->StaticTextRH->text(), QStringLiteral("0"));
         QCOMPARE(FMain->StaticTextTtr->text(), QStringLiteral("9,3"));
         QCOMPARE(FMain->Log.count(2), qsizetype(4));
@@ -137,8 +141,10 @@ private slots:
         detect(0x32);
         reply({0x00, 0x00, 0x00, 0x00, 0x01, 0x00});
         FOptions->TrackBarXKol->setValue(visible); // pushed to the main window
-        for (int i = 0; i < 150; ++i)
+        for (int i = 0; i < 150; ++i) {
             FMain->PollInstrument();
+            settleLink();
+        }
         QCOMPARE(FMain->ChartValue->xAxis->range().lower, min);
         QCOMPARE(FMain->ChartValue->xAxis->range().upper, 149.0);
     }
@@ -147,6 +153,7 @@ private slots:
         detect(0x32);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->PollInstrument();
+        settleLink();
         const auto boxes = FMain->valueBoxes();
         for (int i = 0; i < 10; ++i)
             QCOMPARE(boxes[std::size_t(i)]->text(),
@@ -159,6 +166,7 @@ private slots:
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
               {0x14, 0x00, 0x00, 0x02, 0x00, 0x05, 0x00, 0x01});
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("51,2k"));
         QCOMPARE(FMain->StaticTextL->text(), QStringLiteral("5"));
         QCOMPARE(FMain->StaticTextUV->text(), QStringLiteral("0.0"));
@@ -169,6 +177,7 @@ private slots:
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
               {0x14, 0x00, 0x00, 0x07, 0x00, 0x05, 0x00, 0x01});
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("51,2k"));
         QCOMPARE(FMain->Log.count(7), qsizetype(1));
         QCOMPARE(FMain->Log.count(8), qsizetype(2));
@@ -180,6 +189,7 @@ private slots:
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B},
               {0x04, 0xD2, 0x00, 0x00, 0x00, 0x7B, 0x00, 0x01});
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->StaticTextL->text(), QStringLiteral("123,4"));
         QCOMPARE(FMain->StaticTextUV->text(), QStringLiteral("123"));
         QCOMPARE(FMain->StaticTextE->text(), QStringLiteral("0.0"));
@@ -208,6 +218,7 @@ private slots:
         FOptions->EditTmax->setText(max);
         reply({std::uint8_t(tWord >> 8), std::uint8_t(tWord & 0xFF), 0x01, 0xF4, 0x00, 0x7B});
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(isRed(FMain->StaticTextT), alarm);
         QVERIFY(!isRed(FMain->StaticTextRH));
         QCOMPARE(FMain->Log.count(0), qsizetype(1));  // the poll went on
@@ -232,6 +243,7 @@ private slots:
         for (int tWord : {200, 235, 240}) {
             reply({std::uint8_t(tWord >> 8), std::uint8_t(tWord & 0xFF), 0x01, 0xF4, 0x00, 0x7B});
             FMain->PollInstrument();
+            settleLink();
             now = now.addSecs(3);
         }
         QCOMPARE(table->rowCount(), 1);
@@ -243,8 +255,10 @@ private slots:
         QCOMPARE(text(EventTable::Duration), QStringLiteral("0:00:06")); // up to now
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->PollInstrument();
+        settleLink();
         QVERIFY(text(EventTable::End) != QStringLiteral("продолжается"));
         FMain->ButtonClear->click();
+        settleLink();
         QCOMPARE(table->rowCount(), 0);
         FMain->N13->trigger();
         QVERIFY(!FEvents->isVisible());
@@ -267,6 +281,7 @@ private slots:
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         const auto poll = [&clock] {
             FMain->PollInstrument();
+            settleLink();
             clock = clock.addSecs(3);
         };
         poll();
@@ -309,6 +324,7 @@ private slots:
         QCOMPARE(table->rowCount(), 1);
         QCOMPARE(chartTexts(), QStringList{"Точка 1, высота 1,1 м"});
         FMain->ButtonClear->click();
+        settleLink();
         QCOMPARE(chartTexts(), QStringList());
     }
 
@@ -319,6 +335,7 @@ private slots:
         FOptions->EditRHmax->setText(QStringLiteral("10"));
         reply({0x00, 0xC8, 0x00, 0x5F, 0x00, 0x7B}); // RH 9.5
         FMain->PollInstrument();
+        settleLink();
         QVERIFY(!isRed(FMain->StaticTextRH));
     }
 
@@ -331,8 +348,10 @@ private slots:
         FOptions->EditVmax->setText(QStringLiteral("1"));
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->ButtonStartStopClick();
+        settleLink();
         LoopLatency latency;
         FMain->PollInstrument();
+        settleLink();
         QVERIFY(isRed(FMain->StaticTextT));
         QVERIFY(isRed(FMain->StaticTextV));
         QCOMPARE(FMain->Beeper->requestedCount(), 2);
@@ -341,14 +360,17 @@ private slots:
         QTRY_VERIFY(m_silentSoundServer.hasPendingConnections());
         QTRY_COMPARE(FMain->Beeper->fallbackCount(), 2);
         FMain->PollInstrument();
+        settleLink();
         QTRY_COMPARE(FMain->Beeper->fallbackCount(), 4);
         QVERIFY2(latency.longestMs() <= 100, qPrintable(QString::number(latency.longestMs())));
         FMain->ButtonStartStopClick(); // Стоп silences the tones still to come
+        settleLink();
         QVERIFY(!FMain->Beeper->isSounding() && FMain->Beeper->pendingCount() == 0);
         // Back to the colour of a text field at the first poll within the limits, as
         // the boxes without a limit test are.
         FOptions->EditTmax->setText(QStringLiteral("30"));
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(fill(FMain->StaticTextT), QApplication::palette().color(QPalette::Base));
         QCOMPARE(fill(FMain->StaticTextRH), QApplication::palette().color(QPalette::Base));
     }
@@ -382,7 +404,9 @@ private slots:
         FOptions->CheckBoxLinkFaults->setChecked(rideOut);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B}, {0x04, 0xD2, 0, 0, 0, 0x7B, 0, 1});
         FMain->ButtonStartStopClick();
+        settleLink();
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
         QCOMPARE(FMain->Log.count(0), qsizetype(1));
 
@@ -394,10 +418,13 @@ private slots:
         m_instrument->answerLikeInstrument(broken);
         const auto start = m_instrument->elapsed();
         FMain->PollInstrument();
+        settleLink();
         // The window was held no longer than the deadline and the read under way.
         QVERIFY(m_instrument->elapsed() - start <= std::chrono::milliseconds(1100));
-        if (rideOut)
+        if (rideOut) {
             FMain->PollInstrument();
+            settleLink();
+        }
         QCOMPARE(FMain->panelText(3), rideOut ? QStringLiteral("Нет отклика от прибора (2)")
                                               : QStringLiteral("Нет отклика от прибора"));
         QCOMPARE(FMain->ButtonStartStop->text(),
@@ -418,14 +445,18 @@ private slots:
         m_instrument = std::make_unique<ScriptedInstrument>();
         m_instrument->answerLikeInstrument(m_replies);
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->Log.count(0), qsizetype(2));
         QCOMPARE(FMain->Log.missedPolls().size(), std::size_t(2));
         QVERIFY(FMain->Log.gapBefore(0, 1));
         // A new run counts its own misses.
         FMain->ButtonStartStopClick();
+        settleLink();
         FMain->ButtonStartStopClick();
+        settleLink();
         m_instrument->answerLikeInstrument(broken);
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора (1)"));
     }
 
@@ -433,8 +464,10 @@ private slots:
         detect(0x3C);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->ButtonStartStopClick();
+        settleLink();
         m_instrument->failOpens();
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->panelText(3), QStringLiteral("Нет отклика от прибора"));
         QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
         QVERIFY(!FMain->TimerInterval->isActive());
@@ -445,15 +478,20 @@ private slots:
         detect(0x3C);
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
         FMain->ButtonStartStopClick();
+        settleLink();
         FMain->PollInstrument();
+        settleLink();
         FMain->PollInstrument();
+        settleLink();
         FMain->ButtonClearClick();
+        settleLink();
         for (int s = 0; s < 10; ++s)
             QCOMPARE(FMain->Log.count(s), qsizetype(0));
         for (QLabel* box : FMain->valueBoxes())
             QCOMPARE(box->text(), QStringLiteral("0.0"));
         QVERIFY(FMain->TimerInterval->isActive());
         FMain->PollInstrument();
+        settleLink();
         QCOMPARE(FMain->Log.count(0), qsizetype(1));
         QCOMPARE(FMain->ChartValue->xAxis->range().upper, 0.0);
         QCOMPARE(FMain->ChartValue->xAxis->range().lower, -100.0);

@@ -309,6 +309,7 @@ private slots:
         QCOMPARE(back.details(), (QMap<QString, QString>{{"head", "3"}}));
         // "Очистить" empties the file's events with the log's.
         FMain->ButtonClearClick();
+        settleLink();
         FMain->recording()->waitUntilWritten();
         QCOMPARE(readBack(path), std::vector<LogEvent>{});
     }
@@ -383,6 +384,7 @@ private slots:
         }
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0)));
         FMain->ButtonClearClick();
+        settleLink();
         QVERIFY(FMain->openMeasurementFile(file));
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0)));
         QCOMPARE(contents(FMain->Log), before);
@@ -436,9 +438,11 @@ private slots:
         QString reason;
         QVERIFY2(MeasurementFile::writeLog(FMain->Log, file, reason), qPrintable(reason));
         FMain->ButtonClearClick();
+        settleLink();
         QVERIFY(FMain->openMeasurementFile(file));
         FMain->ModelCode = 60;
         FMain->ButtonStartStopClick();
+        settleLink();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.first().startsWith("Файл «m.vilta» записан прибором ВИЛТА-61 (без "
                                                "головки), а подключён прибор"),
@@ -515,6 +519,7 @@ private slots:
         QCOMPARE(contents(FMain->Log), before);
         QCOMPARE(readAll(copy), bytesBefore);
         FMain->ButtonClearClick();
+        settleLink();
         m_messages.clear();
         if (reason.isEmpty())
             return; // a recording with a trigger is still read as one
