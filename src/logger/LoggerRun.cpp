@@ -93,9 +93,10 @@ void LoggerRun::detected(std::int8_t model, std::int8_t head, bool headAsked) {
     const QString headName = headRow ? headRow->text : QString();
     if (!fileFitsInstrument(modelName, headName))
         return;
+    // As the window names a configuration: "ДАРЕН/25, гол.1".
     QString found = QStringLiteral("Прибор: %1").arg(modelName);
     if (!headName.isEmpty())
-        found += QStringLiteral(", головка: %1").arg(headName);
+        found += QStringLiteral(", ") + headName;
     found += QStringLiteral(" (%1)").arg(PortName(ComPort.PortNumber));
     if (m_options.csv) {
         message(found); // the standard output is the CSV alone
