@@ -40,7 +40,14 @@ install(FILES ${icon_source} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/
 # two builds of one source give the same package.
 find_program(GZIP gzip REQUIRED)
 set(gzip_sources ${packaging}/changelog)
-foreach(page vilta-monitor.1 instrument-emulator.1)
+set(pages vilta-monitor.1 instrument-emulator.1)
+if(TARGET vilta-logger)
+  list(APPEND pages vilta-logger.1)
+  # An example unit for a logger that starts with the machine, for the administrator to copy.
+  install(FILES ${packaging}/vilta-logger.service
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vilta-monitor/examples)
+endif()
+foreach(page ${pages})
   configure_file(${packaging}/${page} ${generated}/${page} @ONLY)
   list(APPEND gzip_sources ${generated}/${page})
   install(FILES ${generated}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -76,6 +83,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's Russian texts for its standard dialogs are data files that shlibdeps cannot see.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(logger_description "")
+if(TARGET vilta-logger)
+  set(logger_description "vilta-logger measures without windows, as a service that starts with
+the machine (an example systemd unit is included).
+
+")
+endif()
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "monitor for portable environmental measuring instruments
 ВИЛТА Монитор (VILTA Monitor) reads a portable instrument that measures air
@@ -88,6 +102,6 @@ also the measurement log. It shows histograms, converts air speed into the
 air flow through a duct, exports the log to .xls or .xlsx workbooks and saves
 and prints the chart. The user interface is in Russian.
 
-The package also carries instrument-emulator, which plays the instrument on a
+${logger_description}The package also carries instrument-emulator, which plays the instrument on a
 pseudo-terminal so that the monitor can be tried without hardware.")
 include(CPack)

@@ -18,11 +18,12 @@ fail() {
 
 # Relative to the installation prefix.
 FILES=(
-  bin/vilta-monitor bin/instrument-emulator
+  bin/vilta-monitor bin/instrument-emulator bin/vilta-logger
   share/applications/vilta-monitor.desktop share/mime/packages/vilta-monitor.xml
   share/metainfo/io.github.vilta_monitor.vilta_monitor.metainfo.xml
   share/icons/hicolor/scalable/apps/vilta-monitor.svg
   share/man/man1/vilta-monitor.1.gz share/man/man1/instrument-emulator.1.gz
+  share/man/man1/vilta-logger.1.gz share/doc/vilta-monitor/examples/vilta-logger.service
   share/vilta-monitor/norms/sanpin-1.2.3685-21.json
 )
 
@@ -49,6 +50,12 @@ check_installed() {
   "$prefix/bin/instrument-emulator" --help >"$work/emulator.out" ||
     fail "instrument-emulator --help failed"
   grep -q -- '--as <COMn>' "$work/emulator.out" || fail "instrument-emulator --help lists no --as"
+  "$prefix/bin/vilta-logger" --help >"$work/logger.out" || fail "vilta-logger --help failed"
+  grep -q -- '--out' "$work/logger.out" || fail "vilta-logger --help lists no --out"
+  # The example unit starts the installed logger and gives up only where a restart cannot help.
+  f="$prefix/share/doc/vilta-monitor/examples/vilta-logger.service"
+  grep -q '^ExecStart=/usr/bin/vilta-logger ' "$f" || fail "the example unit starts no vilta-logger"
+  grep -qx 'RestartPreventExitStatus=64 73' "$f" || fail "the example unit restarts on 64 or 73"
 }
 
 work="$(mktemp -d)"

@@ -1,53 +1,20 @@
 #include "CsvWriter.h"
 
+#include "CsvLine.h"
 #include "FileFailureReason.h"
-#include "MarkCells.h"
 #include "ReplacingFile.h"
-#include "measurement/Channel.h"
-#include "measurement/ChannelCaption.h"
 #include "measurement/LogSeries.h"
 #include "measurement/RegionalSettings.h"
 
 #include <QFile>
-#include <QLocale>
 
-#include <cmath>
-#include <cstdlib>
+#include <limits>
 
 namespace {
 
 constexpr qint64 SecondsPerDay = 86400;
 constexpr int RowsPerProgress = 4096;
 constexpr qsizetype FlushBytes = 1 << 20;
-
-void appendTwoDigits(QByteArray& out, int v) {
-    out.append(static_cast<char>('0' + v / 10));
-    out.append(static_cast<char>('0' + v % 10));
-}
-
-// Whole tenths as ValueText writes them: no trailing ",0", no group separator.
-void appendTenths(QByteArray& out, qint32 q, char separator) {
-    if (q < 0)
-        out.append('-');
-    const auto magnitude = static_cast<quint32>(std::abs(static_cast<qint64>(q)));
-    out.append(QByteArray::number(magnitude / 10));
-    if (magnitude % 10 != 0) {
-        out.append(separator);
-        out.append(static_cast<char>('0' + magnitude % 10));
-    }
-}
-
-// The user's text as one cell: quoted when it holds a separator, a quote or a line end. A
-// text a spreadsheet would take for a formula (a mark may come from someone else's file)
-// gets a leading apostrophe, which keeps it text.
-QByteArray csvText(const QString& text) {
-    QByteArray t = text.toUtf8();
-    if (t.startsWith('=') || t.startsWith('+') || t.startsWith('-') || t.startsWith('@'))
-        t.prepend('\'');
-    if (!t.contains(';') && !t.contains('"') && !t.contains('\n') && !t.contains('\r'))
-        return t;
-    return '"' + t.replace('"', "\"\"") + '"';
-}
 
 } // namespace
 
@@ -69,19 +36,12 @@ ExportResult ExportCsv(PollTable table, QChar decimalSeparator, const QString& f
         return ExportResult::failure(FileFailureReason(file.errorString()));
 
     const char separator = decimalSeparator.toLatin1() ? decimalSeparator.toLatin1() : '.';
-    QLocale c(QLocale::C);
-    c.setNumberOptions(QLocale::OmitGroupSeparator);
     const std::vector<int>& series = table.columnSeries();
 
-    QByteArray out("\xEF\xBB\xBF");
-    out.append("Дата и время");
-    for (int s : series)
-        out.append(';').append(channelHeading(static_cast<Channel>(s)).toUtf8());
     // Only a log with marks has their column, so one without keeps its layout.
     const std::map<qsizetype, QString> marks = table.marks();
-    if (!marks.empty())
-        out.append(';').append(markHeading().toUtf8());
-    out.append("\r\n");
+    QByteArray out(CsvLine::ByteOrderMark);
+    out.append(CsvLine::header(series, !marks.empty()));
 
     qint64 shownDay = std::numeric_limits<qint64>::min();
     QByteArray dateText;
@@ -93,35 +53,25 @@ ExportResult ExportCsv(PollTable table, QChar decimalSeparator, const QString& f
                                         : -((-seconds + SecondsPerDay - 1) / SecondsPerDay);
         if (day != shownDay) {
             shownDay = day;
-            dateText = table.baseDate().addDays(day).toString(u"dd.MM.yyyy ").toLatin1();
+            dateText = CsvLine::dateText(table.baseDate().addDays(day));
         }
         const auto ofDay = static_cast<int>(seconds - day * SecondsPerDay);
         out.append(dateText);
-        appendTwoDigits(out, ofDay / 3600);
-        out.append(':');
-        appendTwoDigits(out, ofDay / 60 % 60);
-        out.append(':');
-        appendTwoDigits(out, ofDay % 60);
+        CsvLine::appendTime(out, ofDay);
         for (std::size_t col = 0; col < series.size(); ++col) {
             out.append(';');
             const qint32 q = table.tenths(static_cast<int>(col), r);
             if (q == PollTable::NoValue)
                 continue;
-            if (q != LogSeries::OutlierMark) {
-                appendTenths(out, q, separator);
-                continue;
-            }
-            // Beyond what whole tenths hold: written in full, or left empty when it is
-            // no number a spreadsheet could take.
-            const double v = table.value(static_cast<int>(col), r);
-            if (std::isfinite(v))
-                out.append(
-                    c.toString(v, 'g', 15).replace(u'.', QChar::fromLatin1(separator)).toLatin1());
+            if (q != LogSeries::OutlierMark)
+                CsvLine::appendTenths(out, q, separator);
+            else
+                CsvLine::appendValue(out, table.value(static_cast<int>(col), r), separator);
         }
         if (!marks.empty()) {
             out.append(';');
             if (const auto m = marks.find(r); m != marks.end())
-                out.append(csvText(m->second));
+                out.append(CsvLine::text(m->second));
         }
         out.append("\r\n");
         if (out.size() >= FlushBytes) {

@@ -6,14 +6,19 @@
 #include <cmath>
 #include <limits>
 
-void LogSeries::append(double value, qint32 seconds) {
+qint32 LogSeries::tenthsOf(double value) {
     const double r = RoundToTenth(value);
-    qint32 q = OutlierMark;
     if (std::isfinite(r) && std::fabs(r) < 2.0e8) {
         const auto candidate = static_cast<qint32>(std::llrint(static_cast<long double>(r) * 10));
         if (fromTenths(candidate) == r)
-            q = candidate;
+            return candidate;
     }
+    return OutlierMark;
+}
+
+void LogSeries::append(double value, qint32 seconds) {
+    const double r = RoundToTenth(value);
+    const qint32 q = tenthsOf(value);
 
     const qsizetype offset = m_count % ChunkSize;
     if (offset == 0 && m_count / ChunkSize == static_cast<qsizetype>(m_chunks.size()))

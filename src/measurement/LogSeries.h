@@ -30,6 +30,8 @@ public:
     // for a Y beyond what 32-bit tenths hold or not a number (y() has those).
     static constexpr qint32 OutlierMark = std::numeric_limits<qint32>::min();
     qint32 tenths(qsizetype i) const;
+    // The stored form of a value as append keeps it.
+    static qint32 tenthsOf(double value);
     // The Y of whole tenths: the same product RoundToTenth forms, so a decoded Y equals
     // the rounded value exactly.
     static double fromTenths(qint32 q) {

@@ -677,8 +677,12 @@ bool RecordingDatabase::readInto(MeasurementLog& log, const std::function<void(d
     QDateTime last = local(summary.last);
     for (const LogEvent& e : log.events().all())
         last = std::max({last, e.start, e.end.isValid() ? e.end : e.start});
-    if (summary.polls > 0 || summary.missed > 0 || log.events().count() > 0)
+    if (summary.polls > 0 || summary.missed > 0 || log.events().count() > 0) {
+        // A log with polls was polled even when its file holds no event that says so: the
+        // first poll that continues it then closes the stop made here, as after a stop.
+        log.events().pollLogged(last);
         log.events().runEnded(last);
+    }
     if (progress)
         progress(1.0);
     return true;

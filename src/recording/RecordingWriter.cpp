@@ -122,8 +122,14 @@ void RecordingWriter::run() {
 void RecordingWriter::perform(Job& job) {
     switch (job.kind) {
     case Job::Poll:
-        if (!m_stopped && ensureOpen() && !m_db->append(job.poll, job.events))
+        if (m_stopped || !ensureOpen())
+            break;
+        if (!m_db->append(job.poll, job.events)) {
             stopRecording(m_db->reason());
+            break;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, time = job.poll.time] { emit pollWritten(time); }, Qt::QueuedConnection);
         break;
     case Job::Missed:
         if (!m_stopped && ensureOpen() && !m_db->appendMissed(job.poll.time, job.events))

@@ -59,6 +59,9 @@ public:
 
 signals:
     void stopped(const QString& reason);
+    // A poll handed to record() is on disk: its transaction has committed. Told on the
+    // thread that owns the writer, in the order of the polls; time is the poll's.
+    void pollWritten(qint64 time);
     void fileSaved(const QString& path, bool ok, const QString& reason);
 
 private:
