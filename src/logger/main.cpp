@@ -7,6 +7,7 @@
 #include "recording/RecordingFolder.h"
 #include "recording/RecordingWriter.h"
 #include "session/MeasurementSession.h"
+#include "session/MqttPublisher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -69,6 +70,30 @@ int main(int argc, char** argv) {
         search->Resume();
     }
 
+    // Publishing, when asked for: its stops and resumptions are said once each.
+    std::unique_ptr<MqttPublisher> publisher;
+    if (!options.mqttHost.isEmpty()) {
+        MqttSettings mqtt;
+        mqtt.host = options.mqttHost;
+        mqtt.port = options.mqttPort;
+        mqtt.topicPrefix = options.mqttTopic;
+        mqtt.haDiscovery = options.haDiscovery;
+        mqtt.user = options.mqttUser;
+        mqtt.passwordFile = options.mqttPasswordFile;
+        mqtt.caFile = options.mqttCaFile;
+        publisher = std::make_unique<MqttPublisher>(mqtt);
+        QObject::connect(publisher.get(), &MqttPublisher::publishingStopped,
+                         [](const QString& reason) {
+                             say(stderr, QStringLiteral("vilta-logger: Публикация остановлена: "
+                                                        "%1.\n")
+                                             .arg(reason));
+                         });
+        QObject::connect(publisher.get(), &MqttPublisher::publishingResumed, [] {
+            say(stderr, QStringLiteral("vilta-logger: Публикация возобновлена.\n"));
+        });
+        session->setPublisher(publisher.get());
+    }
+
     LoggerRun run(options, *session);
     QObject::connect(&run, &LoggerRun::finished, &app, &QCoreApplication::exit,
                      Qt::QueuedConnection);
@@ -77,6 +102,7 @@ int main(int argc, char** argv) {
 
     // The session, with its recording, goes before the search it was handed.
     session.reset();
+    publisher.reset(); // the last polls and "offline", a second at most
     if (search)
         search->requestStop();
     // A new file that took no poll (no instrument found) is not left behind.

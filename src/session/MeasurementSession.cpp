@@ -2,6 +2,8 @@
 #include "MeasurementSession.h"
 
 #include "LinkWorker.h"
+#include "PollPublisher.h"
+#include "PollPublishing.h"
 #include "link/Rcpthread.h"
 #include "link/Unitcomport.h"
 #include "recording/RecordingWriter.h"
@@ -70,6 +72,12 @@ void MeasurementSession::setSearch(MyThread* search) {
     m_search = search;
     if (m_search)
         m_search->setStatusSink(this, [this](const QString& text) { searchStatus(text); });
+}
+
+void MeasurementSession::setPublisher(PollPublisher* publisher) {
+    m_publisher = publisher;
+    if (m_publisher && ModelCode != 0)
+        m_publisher->setChannels(publishedChannels(ModelCode, HeadCode));
 }
 
 void MeasurementSession::searchStatus(const QString& text) {
@@ -187,6 +195,8 @@ void MeasurementSession::detectionAnswered(const ExchangeResult& result) {
     const auto model = FindModel(ModelCode);
     if (model)
         emit statusText(1, model->name);
+    if (m_publisher)
+        m_publisher->setChannels(publishedChannels(ModelCode, HeadCode));
     emit detected(ModelCode, HeadCode, reply.headAsked);
     emit statusText(3, QStringLiteral("Для начала работы нажмите старт"));
 }

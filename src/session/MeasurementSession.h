@@ -16,6 +16,7 @@
 #include <functional>
 
 class MyThread;
+class PollPublisher;
 class LinkWorker;
 class QTimer;
 class RecordingWriter;
@@ -52,6 +53,9 @@ public:
     std::int8_t HeadCode = 0;
     MeasurementLog Log;
 
+    // Where each logged poll is published (not owned; null: nowhere). The session only
+    // hands polls over: a slow or dead broker never holds up a poll.
+    void setPublisher(PollPublisher* publisher);
     // The search that finds the instrument; its status texts become the session's.
     void setSearch(MyThread* search);
     void setSettings(const SessionSettings& settings);
@@ -120,6 +124,7 @@ private:
     QTimer* m_interval = nullptr; // paces the polls of a run
     QTimer* m_period = nullptr;   // checks the daily window of a scheduled run
     MyThread* m_search = nullptr;
+    PollPublisher* m_publisher = nullptr;
     SessionSettings m_settings;
 
     QThread m_linkThread;

@@ -1,6 +1,8 @@
 // One poll: what it logs, shows and tests against the limits.
 #include "MeasurementSession.h"
 
+#include "PollPublisher.h"
+#include "PollPublishing.h"
 #include "measurement/ChannelConfiguration.h"
 #include "measurement/ChannelDecoding.h"
 #include "measurement/DerivedQuantities.h"
@@ -75,6 +77,8 @@ void MeasurementSession::logPoll(const PollReading& r) {
         ++m_pollsLogged;
         m_recording->record(m_pollPoints);
         m_pollPoints = {};
+        if (m_publisher)
+            m_publisher->enqueue(publishedPoll(shown));
     }
     emit pollShown(shown);
 }
