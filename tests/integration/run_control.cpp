@@ -11,6 +11,7 @@
 #include "recording/RecordingWriter.h"
 #include "report/EventTable.h"
 #include "report/MeasurementReport.h"
+#include "session/PollPublisher.h"
 #include "windows/Formevents.h"
 #include "windows/MaskedTimeEdit.h"
 
@@ -118,6 +119,25 @@ public:
 
 private:
     QtSerialDevice m_port;
+};
+
+// Publishing as the session sees it: every call must come from the session's thread and
+// return at once (the real one only queues).
+struct PublisherDouble : PollPublisher {
+    QList<PublishedPoll> polls;
+    QStringList keys;
+    int elsewhere = 0; // calls from another thread
+    void enqueue(const PublishedPoll& poll) override {
+        note();
+        polls << poll;
+    }
+    void setChannels(const QList<PublishedChannel>& channels) override {
+        note();
+        keys.clear();
+        for (const PublishedChannel& c : channels)
+            keys << c.key;
+    }
+    void note() { elsewhere += QThread::currentThread() != QCoreApplication::instance()->thread(); }
 };
 
 const QString Ready = QStringLiteral("Для начала работы нажмите старт");
@@ -231,6 +251,8 @@ void RunControl::freeRunning() {
     QVERIFY(detect(QStringLiteral("-t -10 --rh 50 -v 1.23 --model %1").arg(model), model));
     const QStringList detected = detection(model);
     QTRY_COMPARE(m_instrument->transcript(), detected);
+    PublisherDouble published;
+    FMain->session()->setPublisher(&published);
 
     // Start: the probe and nothing else; the first poll is an interval away.
     FMain->TimerInterval->setInterval(QuietIntervalMs);
@@ -265,6 +287,13 @@ void RunControl::freeRunning() {
     for (int s : {1, 2, 3, 4})
         QCOMPARE(FMain->Log.count(s), polls);
     QCOMPARE(FMain->Log.count(7), optical.isEmpty() ? 0 : polls);
+    // Each logged poll went to publishing with the values shown, from the session's thread.
+    FMain->session()->setPublisher(nullptr);
+    QCOMPARE(published.polls.size(), polls);
+    QCOMPARE(published.polls.last().values.first(), qMakePair(QStringLiteral("t"), -10.0));
+    QCOMPARE(published.keys, QStringList({"t", "rh", "tvl", "ttr", "v"}) +
+                                 (optical.isEmpty() ? QStringList() : QStringList{"e", "l"}));
+    QCOMPARE(published.elsewhere, 0);
     sendMarker();
     const QStringList onePoll = poll({0xFF, 0x9C, 0x01, 0xF4, 0x00, 0x7B}, optical);
     QTRY_COMPARE(m_instrument->transcript(),
