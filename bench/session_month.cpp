@@ -3,7 +3,7 @@
 // where there is one), the clock injected; then the same with every poll published to a
 // mosquitto broker that the benchmark starts on 127.0.0.1 (skipped without mosquitto).
 // Prints, per pass, the session thread's time per poll (median and 99th percentile), the
-// process CPU per poll, and the peak resident size. Goals: per poll no worse than the
+// process CPU per poll (the recording's writer thread included), and the peak resident size. Goals: per poll no worse than the
 // window program's (bench_soak_month, 0.9 ms), peak RSS at most the window program's.
 #include "measurement/PollReading.h"
 #include "recording/RecordingWriter.h"
@@ -29,7 +29,7 @@
 
 namespace {
 constexpr double GoalPerPollMs = 0.9; // the window program's month, bench_soak_month
-constexpr double GoalPeakMb = 400;    // below the window program's month
+constexpr double GoalPeakMb = 105;    // the window program's month (bench_soak_month)
 
 double peakMegabytes() {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -91,6 +91,9 @@ Pass run(qsizetype polls, PollPublisher* publisher) {
         session.logPoll(r);
         ms.push_back(float(t.nsecsElapsed()) / 1e6f);
         now = now.addSecs(3);
+        // The logger prints a poll once it is in the file, 3 s before the next: the writer
+        // is never a month of polls behind, as it would be with polls back to back.
+        session.recording()->waitUntilWritten();
         if (p % 64 == 0)
             QCoreApplication::processEvents();
     }
