@@ -56,6 +56,13 @@ ByteCount countPollBytes(const QString& transcriptPath) {
     return c;
 }
 
+// Runs the window's events until the exchange on the session's link thread has ended
+// and its outcome is shown.
+void waitForLink() {
+    while (FMain->session()->isExchanging())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+}
+
 // The poll's exchange through the link primitives alone, as PollInstrument runs it.
 void linkOnlyPoll() {
     PortSession session(1);
@@ -94,6 +101,7 @@ Figures measure(const QString& transcript, bool paced) {
         return f;
     createFormsOnCom1();
     FMain->TimerDetektTimer();
+    waitForLink();
     if (FMain->ModelCode != 0x3D) {
         std::fprintf(stderr, "detection failed: \"%s\"\n", qPrintable(FMain->panelText(3)));
         destroyFormsOnCom1();
@@ -104,7 +112,8 @@ Figures measure(const QString& transcript, bool paced) {
     for (int i = 0; i < WarmUp + Polls; ++i) {
         QElapsedTimer timer;
         timer.start();
-        FMain->PollInstrument();
+        FMain->PollInstrument(); // on the link thread, shown once back on this one
+        waitForLink();
         const double poll = double(timer.nsecsElapsed()) / 1e6;
         timer.restart();
         QCoreApplication::processEvents(); // the queued replot
