@@ -4,6 +4,7 @@
 #include "IsolatedStateFolder.h"
 #include "link/Unitcomport.h"
 #include "measurement/RegionalSettings.h"
+#include "session/PollPublisher.h"
 #include "windows/Formhelp.h"
 #include "windows/Formlogo.h"
 #include "windows/Formmain.h"
@@ -12,6 +13,7 @@
 #include "windows/Formstat.h"
 
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 // Waits until the exchange with the instrument in flight (on the session's link thread)
@@ -19,6 +21,25 @@
 inline bool settleLink() {
     return QTest::qWaitFor([] { return !FMain->session()->isExchanging(); }, 15000);
 }
+
+// Publishing as the session sees it: every call must come from the session's thread and
+// return at once (the real one only queues).
+struct PublisherDouble : PollPublisher {
+    QList<PublishedPoll> polls;
+    QStringList keys;
+    int elsewhere = 0; // calls from another thread
+    void enqueue(const PublishedPoll& poll) override {
+        note();
+        polls << poll;
+    }
+    void setChannels(const QList<PublishedChannel>& channels) override {
+        note();
+        keys.clear();
+        for (const PublishedChannel& c : channels)
+            keys << c.key;
+    }
+    void note() { elsewhere += QThread::currentThread() != QCoreApplication::instance()->thread(); }
+};
 
 // The five windows as the program creates them, by default without the search thread
 // (tests drive the link state themselves). Destroyed in reverse order.

@@ -347,6 +347,8 @@ private slots:
         FOptions->CheckBoxV->setChecked(true);
         FOptions->EditVmax->setText(QStringLiteral("1"));
         reply({0x00, 0xC8, 0x01, 0xF4, 0x00, 0x7B});
+        PublisherDouble published;
+        FMain->session()->setPublisher(&published);
         FMain->ButtonStartStopClick();
         settleLink();
         LoopLatency latency;
@@ -354,6 +356,9 @@ private slots:
         settleLink();
         QVERIFY(isRed(FMain->StaticTextT));
         QVERIFY(isRed(FMain->StaticTextV));
+        // A dashboard shows the same two channels in alarm.
+        QCOMPARE(published.polls.last().alarms, QStringList({"t", "v"}));
+        FMain->session()->setPublisher(nullptr);
         QCOMPARE(FMain->Beeper->requestedCount(), 2);
         // The sound server hangs: the system beep stands in for both tones, and for the
         // next poll's while the output still waits for the server, and the window turns.

@@ -11,7 +11,6 @@
 #include "recording/RecordingWriter.h"
 #include "report/EventTable.h"
 #include "report/MeasurementReport.h"
-#include "session/PollPublisher.h"
 #include "windows/Formevents.h"
 #include "windows/MaskedTimeEdit.h"
 
@@ -119,25 +118,6 @@ public:
 
 private:
     QtSerialDevice m_port;
-};
-
-// Publishing as the session sees it: every call must come from the session's thread and
-// return at once (the real one only queues).
-struct PublisherDouble : PollPublisher {
-    QList<PublishedPoll> polls;
-    QStringList keys;
-    int elsewhere = 0; // calls from another thread
-    void enqueue(const PublishedPoll& poll) override {
-        note();
-        polls << poll;
-    }
-    void setChannels(const QList<PublishedChannel>& channels) override {
-        note();
-        keys.clear();
-        for (const PublishedChannel& c : channels)
-            keys << c.key;
-    }
-    void note() { elsewhere += QThread::currentThread() != QCoreApplication::instance()->thread(); }
 };
 
 const QString Ready = QStringLiteral("Для начала работы нажмите старт");
