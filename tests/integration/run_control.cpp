@@ -206,6 +206,7 @@ private slots:
     void linkFaultOption_data();
     void linkFaultOption();
     void detectionRecoversOnceInstrumentAnswers();
+    void tickAndStopDuringASlowPoll_data();
     void tickAndStopDuringASlowPoll();
     void leavingDuringRunSendsNothing_data();
     void leavingDuringRunSendsNothing();
@@ -784,9 +785,17 @@ void RunControl::detectionRecoversOnceInstrumentAnswers() {
                  detection(0x3D));
 }
 
+void RunControl::tickAndStopDuringASlowPoll_data() {
+    QTest::addColumn<bool>("clearToo");
+    QTest::newRow("Стоп") << false;
+    QTest::newRow("Очистить, then Стоп") << true;
+}
+
 // A slow instrument's poll runs on the link thread: a tick during it is skipped, not
 // queued, and Стоп pressed during it ends the run once the poll's values are logged.
+// Очистить pressed during it empties the log after the poll, so that poll is gone too.
 void RunControl::tickAndStopDuringASlowPoll() {
+    QFETCH(bool, clearToo);
     QVERIFY(detect(QStringLiteral("--model 0x3C --slow 100"), 0x3C));
     FMain->TimerInterval->setInterval(QuietIntervalMs);
     FMain->ButtonStartStopClick();
@@ -794,11 +803,13 @@ void RunControl::tickAndStopDuringASlowPoll() {
     FMain->PollInstrument();
     QVERIFY(FMain->session()->isExchanging());
     FMain->PollInstrument();
+    if (clearToo)
+        FMain->ButtonClearClick();
     FMain->ButtonStartStopClick();
     QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Стоп"));
     settleLink();
-    QCOMPARE(FMain->Log.count(0), qsizetype(1));
-    QCOMPARE(FMain->StaticTextT->text(), QStringLiteral("20"));
+    QCOMPARE(FMain->Log.count(0), qsizetype(clearToo ? 0 : 1));
+    QCOMPARE(FMain->StaticTextT->text(), clearToo ? QStringLiteral("0.0") : QStringLiteral("20"));
     QCOMPARE(FMain->ButtonStartStop->text(), QStringLiteral("Старт"));
     QVERIFY(!FMain->TimerInterval->isActive());
     sendMarker();
