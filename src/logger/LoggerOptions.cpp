@@ -27,6 +27,14 @@ QTime clockTime(const QString& text) {
     return m.hasMatch() ? QTime(m.captured(1).toInt(), m.captured(2).toInt()) : QTime();
 }
 
+// An option whose value is a text that must not be empty (a file, a topic).
+std::function<bool(const QString&)> nonEmptyText(QString& target) {
+    return [&target](const QString& v) {
+        target = v;
+        return !v.isEmpty();
+    };
+}
+
 bool limitBound(const QString& text) {
     double ignored = 0;
     return text.isEmpty() || RegionalSettings::parseNumber(text, ignored);
@@ -82,11 +90,7 @@ bool LoggerOptions::parse(const QStringList& arguments, QString& error) {
              limits[static_cast<std::size_t>(series)] = LimitSetting{true, bounds[0], bounds[1]};
              return true;
          }},
-        {QStringLiteral("--out"),
-         [&](const QString& v) {
-             out = v;
-             return !v.isEmpty();
-         }},
+        {QStringLiteral("--out"), nonEmptyText(out)},
         {QStringLiteral("--search-timeout"),
          [&](const QString& v) {
              qint64 s = 0;
@@ -104,26 +108,14 @@ bool LoggerOptions::parse(const QStringList& arguments, QString& error) {
              mqttPort = m.hasMatch() && wholeNumber(m.captured(2), 1, 65535, p) ? int(p) : 0;
              return mqttPort != 0;
          }},
-        {QStringLiteral("--topic"),
-         [&](const QString& v) {
-             mqttTopic = v;
-             return !v.isEmpty();
-         }},
+        {QStringLiteral("--topic"), nonEmptyText(mqttTopic)},
         {QStringLiteral("--mqtt-user"),
          [&](const QString& v) {
              mqttUser = v;
              return true;
          }},
-        {QStringLiteral("--mqtt-password-file"),
-         [&](const QString& v) {
-             mqttPasswordFile = v;
-             return !v.isEmpty();
-         }},
-        {QStringLiteral("--mqtt-cafile"),
-         [&](const QString& v) {
-             mqttCaFile = v;
-             return !v.isEmpty();
-         }},
+        {QStringLiteral("--mqtt-password-file"), nonEmptyText(mqttPasswordFile)},
+        {QStringLiteral("--mqtt-cafile"), nonEmptyText(mqttCaFile)},
     };
     const std::map<QString, bool*> flags = {
         {QStringLiteral("--ride-out"), &rideOut},
