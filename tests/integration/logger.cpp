@@ -60,6 +60,8 @@ void LoggerTest::runs_data() {
                          << "" << 0 << 2;
     QTest::newRow("bad arguments") << QStringList{"--interval", "2"} << ""
                                    << "" << 64 << 0;
+    QTest::newRow("empty file name") << port + QStringList{"--polls", "1", "--out", ""} << ""
+                                     << "" << 64 << 0;
     QTest::newRow("foreign file") << port << "foreign"
                                   << "" << 73 << 0;
     QTest::newRow("no instrument") << QStringList{"--port", "COM5", "--search-timeout", "1"} << ""
